@@ -1,0 +1,28 @@
+# Script behind the InstallAndConsume test: install, configure, build and run the consumer.
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "command failed (${rc}): ${ARGN}\n${out}\n${err}")
+  endif()
+  set(last_output "${out}" PARENT_SCOPE)
+endfunction()
+
+file(REMOVE_RECURSE ${PREFIX} ${CONSUMER_BUILD})
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX})
+run(${CMAKE_COMMAND} -S ${CONSUMER_SOURCE} -B ${CONSUMER_BUILD}
+    -DCMAKE_PREFIX_PATH=${PREFIX}
+    -DCMAKE_C_COMPILER=${C_COMPILER} -DCMAKE_CXX_COMPILER=${CXX_COMPILER}
+    "-DCMAKE_C_FLAGS=${C_FLAGS}" "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}"
+    "-DCMAKE_LIBRARY_ARCHITECTURE=${LIB_ARCH}")
+run(${CMAKE_COMMAND} --build ${CONSUMER_BUILD})
+run(${CONSUMER_BUILD}/zvbase_consumer)
+if(NOT last_output MATCHES "consumer ok")
+  message(FATAL_ERROR "consumer printed: ${last_output}")
+endif()
+# libhostio through its pkg-config file.
+set(ENV{PKG_CONFIG_PATH} "${PREFIX}/lib/pkgconfig")
+run(pkg-config --libs --cflags hostio)
+if(NOT last_output MATCHES "-lhostio")
+  message(FATAL_ERROR "pkg-config hostio printed: ${last_output}")
+endif()
+message(STATUS "installed tree consumed: ${last_output}")
