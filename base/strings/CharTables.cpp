@@ -175,3 +175,57 @@ int STR_nGetCurrentChangeCharset()
     const int nCharset = STR_nGetCurrentChangeCharsetInterne();
     return nCharset == 127 ? 0 : nCharset;
 }
+
+const _stCHARTAB* _STR_pstTablesOf(unsigned nFlags)
+{
+    return (nFlags & STR_FLAG_CURRENT_CHARSET) != 0 ? STR_pstGetCharTabLocal() : &gstCharTab;
+}
+
+namespace {
+
+// The combined Windows-1252 maps the library needs besides the five base tables, built once.
+struct CombinedLatin1 {
+    unsigned char abyIdentity[256];
+    unsigned char abyNoAccentLower[256];
+
+    CombinedLatin1()
+    {
+        for (int c = 0; c < 256; ++c) {
+            abyIdentity[c] = static_cast<unsigned char>(c);
+            abyNoAccentLower[c] = pToLower_Latin1[pToNoAccent_Latin1[c]];
+        }
+    }
+};
+
+const CombinedLatin1& GetCombinedLatin1()
+{
+    static const CombinedLatin1 s_combined;
+    return s_combined;
+}
+
+} // namespace
+
+const unsigned char* _STR_pbyMapTable(const _stCHARTAB* pst, unsigned nSteps, bool bUpper,
+                                      unsigned char (&abyScratch)[256])
+{
+    const bool bCase = (nSteps & 1) != 0;
+    const bool bAccent = (nSteps & 2) != 0;
+    if (pst == &gstCharTab) {
+        const CombinedLatin1& combined = GetCombinedLatin1();
+        if (bCase && bAccent)
+            return bUpper ? pToNoAccentUpper_Latin1 : combined.abyNoAccentLower;
+        if (bCase)
+            return bUpper ? pToUpper_Latin1 : pToLower_Latin1;
+        return bAccent ? pToNoAccent_Latin1 : combined.abyIdentity;
+    }
+    const unsigned char* pbyCase = bUpper ? pst->pbyToUpper : pst->pbyToLower;
+    if (bCase && !bAccent)
+        return pbyCase;
+    if (bAccent && !bCase)
+        return pst->pbyToNoAccent;
+    for (int c = 0; c < 256; ++c) {
+        const unsigned char by = bAccent ? pst->pbyToNoAccent[c] : static_cast<unsigned char>(c);
+        abyScratch[c] = bCase ? pbyCase[by] : by;
+    }
+    return abyScratch;
+}

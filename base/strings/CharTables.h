@@ -67,3 +67,13 @@ const _stCHARTAB* STR_pstGetCharTabLocal();
 int STR_nGetCurrentChangeCharset();
 // Number of the current character set as stored.
 int STR_nGetCurrentChangeCharsetInterne();
+
+// Internal to the string library. The tables of the flags' character set: the current set's
+// when nFlags carries STR_FLAG_CURRENT_CHARSET, else gstCharTab.
+const _stCHARTAB* _STR_pstTablesOf(unsigned nFlags);
+// One-lookup map of the case and accent steps of nSteps (bit 0 case, upper when bUpper, lower
+// otherwise; bit 1 accent removal; both: accents removed first, then the case table) through
+// pst. Returns a static table for gstCharTab; for other tables either one of pst's own tables
+// or abyScratch, filled here.
+const unsigned char* _STR_pbyMapTable(const _stCHARTAB* pst, unsigned nSteps, bool bUpper,
+                                      unsigned char (&abyScratch)[256]);

@@ -1,6 +1,10 @@
 // Code-page conversions through iconv, with per-process byte tables for the single-byte pages.
 #include "base/strings/CodePage.h"
 
+#include "base/strings/CharTables.h"
+#include "base/strings/Utf16.h"
+#include "base/system/Locale.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -499,4 +503,33 @@ unsigned UTF8ToMultiByte(unsigned nCodePage, const char* pszSrc, unsigned long n
                                             nProduced);
                     });
     return nOut > static_cast<unsigned long>(UINT_MAX) ? 0 : static_cast<unsigned>(nOut);
+}
+
+namespace {
+
+unsigned _nCurrentCodePage()
+{
+    return dwGetCodePageFromCharset(STR_nGetCurrentChangeCharset());
+}
+
+} // namespace
+
+int MultiByteToUTF8_CurrentCharset(const char* pszSrc, unsigned long nSrcLen, char* pszDst, unsigned long nDstSize,
+                                   unsigned dwFlags)
+{
+    return MultiByteToUTF8(_nCurrentCodePage(), pszSrc, nSrcLen, pszDst, nDstSize, dwFlags);
+}
+
+unsigned UTF8ToMultiByte_CurrentCharset(const char* pszSrc, unsigned long nSrcLen, char* pszDst,
+                                        unsigned long nDstSize, unsigned dwFlags, const char* pszDefaultChar,
+                                        int* pbUsedDefault)
+{
+    return UTF8ToMultiByte(_nCurrentCodePage(), pszSrc, nSrcLen, pszDst, nDstSize, dwFlags, pszDefaultChar,
+                           pbUsedDefault);
+}
+
+int MultiByteToUTF16_CurrentCharset(unsigned dwFlags, const char* pszSrc, int n, unsigned short* pwszDst,
+                                    int nCapacity)
+{
+    return MultiByteToUTF16(_nCurrentCodePage(), dwFlags, pszSrc, n, pwszDst, nCapacity);
 }

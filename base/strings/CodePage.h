@@ -52,3 +52,13 @@ int MultiByteToUTF8(unsigned nCodePage, const char* pszSrc, unsigned long nSrcLe
 unsigned UTF8ToMultiByte(unsigned nCodePage, const char* pszSrc, unsigned long nSrcLen, char* pszDst,
                          unsigned long nDstSize, unsigned dwFlags, const char* pszDefaultChar,
                          int* pbUsedDefault);
+
+// The same three with the code page of the current character set of the string library
+// (dwGetCodePageFromCharset of STR_nGetCurrentChangeCharset; an unknown set means Windows-1252).
+int MultiByteToUTF8_CurrentCharset(const char* pszSrc, unsigned long nSrcLen, char* pszDst, unsigned long nDstSize,
+                                   unsigned dwFlags);
+unsigned UTF8ToMultiByte_CurrentCharset(const char* pszSrc, unsigned long nSrcLen, char* pszDst,
+                                        unsigned long nDstSize, unsigned dwFlags, const char* pszDefaultChar,
+                                        int* pbUsedDefault);
+int MultiByteToUTF16_CurrentCharset(unsigned dwFlags, const char* pszSrc, int n, unsigned short* pwszDst,
+                                    int nCapacity);
