@@ -187,6 +187,9 @@ public:
     int AddPrintf(const char* pszFormat, ...) __attribute__((format(printf, 2, 3)));
     // Replaces the text by the formatted output; returns its length, or -1 when the C
     // library cannot format it (the text is then unchanged). A null format gives "".
+    // The block is sized from s_nEstimeTailleFormat when that is known to be enough, else
+    // from a measuring pass; either way nothing is written past it and it ends exactly
+    // length + 1 bytes. The arguments may point into this string's own text.
     int printf(const char* pszFormat, ...) __attribute__((format(printf, 2, 3)));
     int FormatV(const char* pszFormat, va_list args);
     // Over-estimate of the output length of pszFormat with args, in characters, by one walk
