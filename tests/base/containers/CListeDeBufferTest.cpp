@@ -205,6 +205,15 @@ TEST(CListeDeBuffer, CopyIsAnIndependentPositionThatOwnsNothing)
     }  // the positions go: the nodes stay
     EXPECT_EQ(Verifie(l), "abcd");
     EXPECT_FALSE(l.bEstPosition());
+
+    // A saved position restores the owner's place; the owner keeps its nodes.
+    const CListeDeBuffer sauvegarde(l);
+    l.pVaSurNumero(3);
+    ASSERT_TRUE(l.Ajoute("e", false));
+    l = sauvegarde;
+    EXPECT_FALSE(l.bEstPosition());
+    EXPECT_EQ(Courant(l), 'b');
+    EXPECT_EQ(Verifie(l), "abcde");
 }
 
 TEST(CListeDeBuffer, ExtraitListeMovesARunAndCorrectsEveryHeader)
