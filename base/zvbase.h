@@ -1,4 +1,38 @@
 // Umbrella header of the base library: includes its whole public interface.
 #pragma once
 
+// compress
+#include "base/compress/CDataCompressor.h"
+
+// containers
+#include "base/containers/CListeDeBuffer.h"
+#include "base/containers/CObjet.h"
+#include "base/containers/CSimpleBuffer.h"
+#include "base/containers/CTTableau.h"
+#include "base/containers/CTableauDeBuffer.h"
+#include "base/containers/XMalloc.h"
+
+// files
+#include "base/files/CZVUnknown.h"
+
+// strings
+#include "base/strings/BoundedFormat.h"
+#include "base/strings/CTString.h"
+#include "base/strings/CharTables.h"
+#include "base/strings/CodePage.h"
+#include "base/strings/NumberText.h"
+#include "base/strings/StrClassify.h"
+#include "base/strings/StrCompare.h"
+#include "base/strings/StrCopy.h"
+#include "base/strings/StrEdit.h"
+#include "base/strings/StrMap.h"
+#include "base/strings/StrSearch.h"
+#include "base/strings/TextCopies.h"
+#include "base/strings/TextMisc.h"
+#include "base/strings/Utf16.h"
+#include "base/strings/Utf8.h"
+
+// system
+#include "base/system/Emule.h"
 #include "base/system/Locale.h"
+#include "base/system/Win32Api.h"

@@ -1,0 +1,12 @@
+# Fails when a public header of the base library is missing from the umbrella header.
+file(GLOB_RECURSE headers RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/base/*.h)
+file(READ ${SOURCE_DIR}/base/zvbase.h umbrella)
+set(missing "")
+foreach(h IN LISTS headers)
+  if(NOT h STREQUAL "base/zvbase.h" AND NOT umbrella MATCHES "#include \"${h}\"")
+    list(APPEND missing ${h})
+  endif()
+endforeach()
+if(missing)
+  message(FATAL_ERROR "not included by base/zvbase.h: ${missing}")
+endif()
