@@ -35,12 +35,15 @@ std::size_t nTextLenW(const T* p, unsigned long nMax)
     return n;
 }
 
-// Index of the first differing byte of a and b within n, or n. Whole machine words are
-// compared while they are equal; the position inside a differing word comes from its lowest
-// set bit (little-endian).
+// Index of the first differing byte of a and b within n, or n. Equal blocks are passed with
+// the C library's memcmp; inside the first differing block, machine words are compared and the
+// position inside a differing word comes from its lowest set bit (little-endian).
 std::size_t nFirstMismatch(const unsigned char* pA, const unsigned char* pB, std::size_t n)
 {
+    constexpr std::size_t kBlock = 256;
     std::size_t i = 0;
+    while (n - i >= kBlock && std::memcmp(pA + i, pB + i, kBlock) == 0)
+        i += kBlock;
     for (; i + 8 <= n; i += 8) {
         std::uint64_t qA;
         std::uint64_t qB;
@@ -66,12 +69,13 @@ inline int nOrderLengths(bool bALeft, bool bBLeft)
     return bALeft ? 3 : (bBLeft ? 1 : 2);
 }
 
-// Compares n bytes of both sides through pbyMap (the whole of both texts when they have equal
-// lengths). Equal raw words are skipped whole: equal bytes map to equal bytes.
+// Compares n bytes of both sides through pbyMap. Equal raw bytes map to equal bytes: the walk
+// first passes the equal raw prefix at memcmp speed, then goes on a word at a time, mapping
+// only the words that differ.
 int nCompareMapped(const unsigned char* pA, const unsigned char* pB, std::size_t n,
                    const unsigned char* pbyMap)
 {
-    std::size_t i = 0;
+    std::size_t i = nFirstMismatch(pA, pB, n);
     for (; i + 8 <= n; i += 8) {
         std::uint64_t qA;
         std::uint64_t qB;

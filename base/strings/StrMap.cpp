@@ -55,10 +55,12 @@ std::size_t nMapInto(char* pszDst, std::size_t nDstSize, const char* pszSrc, lon
     const std::size_t nIn = nSourceLen(pszSrc, nSrcLen, SIZE_MAX);
     std::size_t nOut = 0;
     // nOut never passes i, so mapping in place never overwrites unread input.
+    // Branch-free: every byte is written at nOut (< nRoom, so within dst), and nOut moves on
+    // only for the bytes kept.
     for (std::size_t i = 0; i < nIn && nOut < nRoom; ++i) {
         const unsigned char c = pSrc[i];
-        if ((pbyType[c] & byDropMask) == 0)
-            pDst[nOut++] = pbyMap[c];
+        pDst[nOut] = pbyMap[c];
+        nOut += (pbyType[c] & byDropMask) == 0;
     }
     pDst[nOut] = 0;
     return nOut;
