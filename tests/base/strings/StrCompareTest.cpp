@@ -206,6 +206,30 @@ TEST(StrCompare, DifferenceAfterLongEqualStretches)
     }
 }
 
+// When dropping, each side is walked in blocks of its own: texts whose dropped characters
+// fall differently must still line up across many blocks.
+TEST(StrCompare, DroppingAcrossManyBlocks)
+{
+    std::string a;
+    std::string b;
+    for (int i = 0; i < 1500; ++i) {
+        const char c = static_cast<char>('a' + i % 26);
+        a += c;
+        if (i % 3 == 0)
+            a += "- ";
+        b += static_cast<char>(c - 0x20);
+        if (i % 7 == 0)
+            b += ".";
+    }
+    EXPECT_EQ(STR_CompareStringEx(5, a.c_str(), -1, b.c_str(), -1), 2);
+    EXPECT_EQ(STR_CompareStringEx(4, a.c_str(), -1, b.c_str(), -1), 3);
+    EXPECT_EQ(STR_CompareStringEx(5, (a + "!b").c_str(), -1, b.c_str(), -1), 3);
+    EXPECT_EQ(STR_CompareStringEx(5, a.c_str(), -1, (b + "  ").c_str(), -1), 2);
+    std::string aLate = a;
+    aLate[aLate.size() - 1] = 'A';  // last letter "r" becomes "A": before "R"
+    EXPECT_EQ(STR_CompareStringEx(5, aLate.c_str(), -1, b.c_str(), -1), 1);
+}
+
 TEST(StrCompare, OptionsToFlags)
 {
     struct Row {
