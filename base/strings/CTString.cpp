@@ -47,6 +47,8 @@ private:
     char* m_pCopie;
 };
 
+const char CTString::ms_szVide[1] = "";
+
 // ---- Memory ---------------------------------------------------------------------------
 
 void CTString::__PlusDeMemoire(std::size_t nOctets)

@@ -85,7 +85,7 @@ public:
 
     // ---- Access -----------------------------------------------------------------------
     // The text; an empty text (never null) for a null string. Valid until the next change.
-    const char* pszGet() const { return m_psz ? m_psz : ""; }
+    const char* pszGet() const { return m_psz ? m_psz : ms_szVide; }
     bool bEstVide() const { return !m_psz || !*m_psz; }
     long nTaille() const;
     // The byte at nIndex; 0 outside the text.
@@ -246,6 +246,10 @@ public:
 
 private:
     class __CSource;
+
+    // The empty text pszGet gives for a null string. Declared without its size so that the
+    // compiler does not take pszGet() + n for an access past a one-byte array.
+    static const char ms_szVide[];
 
     // Makes the block exactly n + 1 bytes (keeping its first bytes) and terminates it at n.
     void _SetBufferSize(std::size_t n);
