@@ -253,15 +253,4 @@ TEST(AccesDllRes, CommandeComposante)
     EXPECT_STREQ(s.pszGet(), szBuffer);
 }
 
-TEST(AccesDllRes, NoExternalResources)
-{
-    EXPECT_TRUE(DLLRES_bInit(nullptr, 0));
-    EXPECT_FALSE(DLLRES_bUtiliseDLLRes());
-    EXPECT_EQ(nullptr, ghGetRessourceHandle());
-    DLLRES_SetFichierZVM("/nonexistent.zvm");
-    DLLRES_Term();
-    CTString s;
-    EXPECT_TRUE(DLLRES_bLoadString(28844, &s));
-}
-
 } // namespace
