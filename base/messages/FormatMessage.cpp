@@ -46,12 +46,7 @@ bool __bLitDesArguments(const char* pszFormat)
     return false;
 }
 
-int __nVasprintf(char** ppsz, const char* pszFormat, va_list ap)
-{
-    return vasprintf(ppsz, pszFormat, ap);
-}
-
-// The same with an empty argument list; only for formats that read no argument.
+// vasprintf and vsnprintf with an empty argument list; only for formats that read no argument.
 int __nAsprintfSansArgument(char** ppsz, const char* pszFormat, ...)
 {
     va_list ap;
@@ -73,18 +68,12 @@ int __nVsnprintfSansArgument(char* psz, std::size_t nTaille, const char* pszForm
 // ---------------------------------------------------------------------------------------
 // FormatMessageWin helpers
 
-// Type of the value an insert's conversion reads.
+// Type of the value an insert's conversion reads. "j" reads a long long and "z", "t" and
+// "I" a long: the sizes of intmax_t, size_t and ptrdiff_t on both ABIs.
+static_assert(sizeof(intmax_t) == sizeof(long long), "intmax_t is long long");
+static_assert(sizeof(std::size_t) == sizeof(long) && sizeof(std::ptrdiff_t) == sizeof(long),
+              "size_t and ptrdiff_t are long-sized");
 enum eTYPEARG { TA_AUCUN, TA_INT, TA_LONG, TA_LONGLONG, TA_PSZ, TA_PWSZ, TA_PTR, TA_DOUBLE };
-
-// Number of slots a value of the type spans.
-int __nNbSlots(eTYPEARG eType)
-{
-    switch (eType) {
-    case TA_LONGLONG: return static_cast<int>((sizeof(long long) + sizeof(SLOT) - 1) / sizeof(SLOT));
-    case TA_DOUBLE: return static_cast<int>((sizeof(double) + sizeof(SLOT) - 1) / sizeof(SLOT));
-    default: return 1;
-    }
-}
 
 // One conversion of an insert, checked and rebuilt for the C library.
 struct _stCONVERSION {
@@ -93,9 +82,6 @@ struct _stCONVERSION {
     eTYPEARG eType = TA_AUCUN;   // type of the value
     bool bTexteLarge = false;    // exactly "ls" (or "S"): converted with wcstombs
     char szFormat[64] = {};      // the printf format with its '%'
-
-    // Slots read from the insert's own slot on.
-    int nNbSlots() const { return nEtoiles + __nNbSlots(eType); }
 };
 
 bool __bChiffre(char c) { return c >= '0' && c <= '9'; }
@@ -172,14 +158,6 @@ _stCONVERSION __stLitConversion(const char* psz, std::size_t nLg)
         case L_L: case L_Z: case L_T: st.eType = TA_LONG; break;
         case L_LL: case L_J: st.eType = TA_LONGLONG; break;
         default: return st;
-        }
-        if (eLg == L_J) {
-            // intmax_t is long long on both ABIs of this library.
-            static_assert(sizeof(intmax_t) == sizeof(long long), "intmax_t");
-        }
-        if (eLg == L_Z || eLg == L_T) {
-            static_assert(sizeof(std::size_t) == sizeof(long) && sizeof(std::ptrdiff_t) == sizeof(long),
-                          "size_t and ptrdiff_t are long-sized");
         }
         break;
     case 'c':
@@ -595,7 +573,7 @@ unsigned int FormatMessageA(unsigned int flags, const void* source, unsigned int
         if (args != nullptr) {
             va_list ap;
             va_copy(ap, *reinterpret_cast<va_list*>(args));
-            n = __nVasprintf(&psz, pszFormat, ap);
+            n = vasprintf(&psz, pszFormat, ap);
             va_end(ap);
         } else {
             n = __nAsprintfSansArgument(&psz, pszFormat);

@@ -106,6 +106,57 @@ TEST(AccesDllRes, EveryEntryOfTheBlockMatchesItsSource)
     }
 }
 
+// Inserts a message text reads, by number: 's' for a text, 'u' for a 32-bit number, '?'
+// for anything else or a number left out. Unnumbered conversions also give '?'.
+std::string SignatureInserts(const std::string& sTexte)
+{
+    std::string sSignature;
+    for (std::size_t i = 0; i < sTexte.size(); ++i) {
+        if (sTexte[i] != '%')
+            continue;
+        if (i + 1 < sTexte.size() && sTexte[i + 1] == '%') {
+            ++i;
+            continue;
+        }
+        std::size_t j = i + 1;
+        unsigned int n = 0;
+        while (j < sTexte.size() && sTexte[j] >= '0' && sTexte[j] <= '9')
+            n = n * 10 + static_cast<unsigned int>(sTexte[j++] - '0');
+        if (n == 0 || j >= sTexte.size() || sTexte[j] != '$')
+            return "?";
+        while (j < sTexte.size() && std::strchr("$-+ #0123456789.", sTexte[j]) != nullptr)
+            ++j;
+        const char c = j < sTexte.size() ? sTexte[j] : '\0';
+        const char cType = c == 's' ? 's' : (std::strchr("diouxX", c) != nullptr && c != '\0' ? 'u' : '?');
+        if (sSignature.size() < n)
+            sSignature.resize(n, '?');
+        if (sSignature[n - 1] != '?' && sSignature[n - 1] != cType)
+            return "?";
+        sSignature[n - 1] = cType;
+        i = j;
+    }
+    return sSignature;
+}
+
+TEST(AccesDllRes, MessagesTakeTheirCallersInserts)
+{
+    // The inserts that the daemon and the error report pass, in order.
+    const std::pair<unsigned int, const char*> tabMessages[] = {
+        {5689, ""}, {25304, ""}, {25305, "s"}, {25306, "s"}, {25311, ""},
+        {28842, "ss"}, {28843, ""}, {28844, ""}, {28845, "ssuu"}, {28846, "su"},
+        {28847, ""}, {28848, ""}, {28849, ""}, {28850, "u"}, {28851, "u"},
+        {28852, "u"}, {28853, "u"}, {28854, ""}, {28855, ""}, {28856, ""},
+        {28857, ""}, {28858, ""}, {28859, ""}, {28860, ""}, {28861, ""},
+        {28862, ""}, {28863, "u"}, {28864, ""}, {28865, "u"}};
+    for (const auto& m : tabMessages) {
+        SCOPED_TRACE("message " + std::to_string(m.first));
+        CTString s;
+        ASSERT_TRUE(DLLRES_bLoadString(m.first, &s));
+        EXPECT_FALSE(s.bEstVide());
+        EXPECT_EQ(m.second, SignatureInserts(s.pszGet()));
+    }
+}
+
 TEST(AccesDllRes, LookUp)
 {
     struct Ligne { const char* pszLibelle; unsigned int nId; int nEntree; };
