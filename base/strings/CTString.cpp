@@ -767,17 +767,16 @@ void CTString::Add(const char* psz, long n)
         return;
     if (psz[n - 1] == '\0')
         --n;
-    if (bEstVide()) {
-        SetFromBinary(psz, static_cast<unsigned>(n));
-        return;
-    }
-    if (n == 0)
+    // An empty string takes exactly these bytes, as SetFromBinary would.
+    const bool bVide = bEstVide();
+    if (n == 0 && !bVide)
         return;
     const std::size_t m = static_cast<std::size_t>(n);
     const __CSource src(*this, psz, m);
-    const std::size_t nLong = std::strlen(m_psz);
+    const std::size_t nLong = bVide ? 0 : std::strlen(m_psz);
     _SetBufferSize(nLong + m);
-    std::memcpy(m_psz + nLong, src.pszGet(), m);
+    if (m)
+        std::memcpy(m_psz + nLong, src.pszGet(), m);
 }
 
 void CTString::Add(char c)

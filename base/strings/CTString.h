@@ -10,8 +10,9 @@
 // - The object is one pointer and nothing else, so a zero-filled CTString is a valid empty
 //   string and arrays of CTString are arrays of pointers.
 // - The pointer is null (empty) or a malloc block of exactly strlen + 1 bytes: no capacity
-//   is kept, each change of length is one realloc to the new size. The one exception is
-//   SetFromBinary, whose block holds the n bytes it was given even when they contain a NUL.
+//   is kept, each change of length is one realloc to the new size. The exceptions are
+//   SetFromBinary and Add(psz, n), which keep the bytes they are given even when these
+//   contain a NUL; every later operation sees the text up to its first NUL.
 // - Null and the one-byte block "" both count as empty; pszGet never returns null.
 // - Operations that take a text may be handed a pointer into this string's own text; they
 //   read it before the block moves (or from a private copy).
@@ -186,6 +187,9 @@ public:
     int AddPrintf(const char* pszFormat, ...) __attribute__((format(printf, 2, 3)));
     // Replaces the text by the formatted output; returns its length, or -1 when the C
     // library cannot format it (the text is then unchanged). A null format gives "".
+    // The block is sized from s_nEstimeTailleFormat when that is known to be enough, else
+    // from a measuring pass; either way nothing is written past it and it ends exactly
+    // length + 1 bytes. The arguments may point into this string's own text.
     int printf(const char* pszFormat, ...) __attribute__((format(printf, 2, 3)));
     int FormatV(const char* pszFormat, va_list args);
     // Replaces the text by pszFormat formatted with the message formatters: printf syntax

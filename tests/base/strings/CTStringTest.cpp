@@ -554,6 +554,10 @@ TEST(CTString, FormatGivesTheExactText)
     CTString cl("n=");
     EXPECT_EQ(cl.AddPrintf("%d", 5), 1);
     EXPECT_STREQ(cl.pszGet(), "n=5");
+    // The C locale has no byte for this character: the C library fails, the text stays.
+    EXPECT_EQ(nFormate(cl, "%ls", L"\u03A9"), -1);
+    EXPECT_EQ(cl.AddPrintf("%ls", L"\u03A9"), -1);
+    EXPECT_STREQ(cl.pszGet(), "n=5");
 }
 
 TEST(CTString, NumberValue)
