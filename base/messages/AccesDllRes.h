@@ -29,10 +29,9 @@ void DLLRES_SetFichierZVM(const char* pszChemin);
 // Stores the text of message nId in *pclTexte; false, *pclTexte unchanged, when there is
 // no such message or it cannot be decoded.
 bool DLLRES_bLoadString(unsigned int nId, CTString* pclTexte);
-// Decodes message nId into pszBuffer of nTaille bytes (always NUL-terminated when
-// nTaille > 0). Returns its length, nTaille - 1 when it was cut to fit, 0 when the message
-// is absent or cannot be decoded (the buffer is then left untouched, as it is for a null
-// buffer or nTaille <= 0).
+// Decodes message nId into pszBuffer of nTaille bytes, cut to fit and NUL-terminated.
+// Returns its length, nTaille - 1 when it was cut, 0 when the message is absent or cannot
+// be decoded. An absent message, a null buffer or nTaille <= 0 leave the buffer untouched.
 int DLLRES_nLoadString(unsigned int nId, char* pszBuffer, int nTaille);
 
 // Formats pszFormat (printf syntax) into a new malloc block stored in *ppszSortie (null on
