@@ -1,6 +1,7 @@
 // Formatting into a buffer of known room: sznprintf and its va_list and wide forms.
 #include "base/strings/BoundedFormat.h"
 
+#include <cstdint>
 #include <cstdio>
 
 int sznprintf(char* pszBuf, unsigned n, const char* pszFormat, ...)
@@ -21,10 +22,11 @@ int vsznprintf(char* pszBuf, unsigned n, const char* pszFormat, va_list args)
         pszBuf[n] = '\0';
         return -1;
     }
-    // n + 1 computed in size_t: it cannot wrap to 0 even for n = UINT_MAX on 64 bits; on 32 bits
-    // such a buffer cannot exist anyway.
-    const std::size_t nRoom = static_cast<std::size_t>(n) + 1;
-    const int nRes = std::vsnprintf(pszBuf, nRoom == 0 ? n : nRoom, pszFormat, args);
+    // No object is larger than PTRDIFF_MAX bytes, so n + 1 is capped there (n = UINT_MAX on 32 bits
+    // would otherwise wrap to 0).
+    const std::size_t nMaxRoom = static_cast<std::size_t>(PTRDIFF_MAX);
+    const std::size_t nRoom = n < nMaxRoom ? static_cast<std::size_t>(n) + 1 : nMaxRoom;
+    const int nRes = std::vsnprintf(pszBuf, nRoom, pszFormat, args);
     if (nRes < 0)
         pszBuf[0] = '\0';
     pszBuf[n] = '\0';

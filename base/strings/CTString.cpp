@@ -2,7 +2,12 @@
 #include "base/strings/CTString.h"
 
 #include "base/strings/CodePage.h"
+#include "base/strings/NumberText.h"
+#include "base/strings/StrCompare.h"
 #include "base/strings/StrCopy.h"
+#include "base/strings/StrEdit.h"
+#include "base/strings/StrMap.h"
+#include "base/strings/StrSearch.h"
 
 #include <algorithm>
 #include <cctype>
@@ -244,6 +249,12 @@ void CTString::Set(char c)
     m_psz[0] = c;
 }
 
+void CTString::SetI4(int n)
+{
+    char sz[16];
+    Set(itoa(n, sz, 10));
+}
+
 void CTString::SetANSI(const char* psz, unsigned /*nCodePage*/) { Set(psz); }
 
 void CTString::SetBuffer(char* psz)
@@ -316,6 +327,49 @@ bool CTString::SetUTF8(const char* pszUTF8, unsigned nCodePage)
         return false;
     }
     pNouveau[n] = '\0';
+    SetBuffer(pNouveau);
+    return true;
+}
+
+bool CTString::SetXUTF8(const char* pszAnsi, unsigned nMapFlags)
+{
+    if (!pszAnsi) {
+        Vide();
+        return true;
+    }
+    std::size_t n = std::strlen(pszAnsi);
+    if (n >= INT_MAX) {
+        Vide();
+        return false;
+    }
+    // Temporaries, so the text may be this string's own.
+    char* pszMappe = nullptr;
+    const char* pszTexte = pszAnsi;
+    if (nMapFlags) {
+        pszMappe = static_cast<char*>(__pAlloue(n + 1));
+        n = STR_nMapStringEx(nMapFlags, pszMappe, static_cast<unsigned>(n + 1), pszAnsi, -1, 1);
+        pszTexte = pszMappe;
+    }
+    wchar_t* pwsz = static_cast<wchar_t*>(__pAlloue((n + 1) * sizeof(wchar_t)));
+    char* pNouveau = nullptr;
+    int nBesoin = 0;
+    if (MultiByteToWideChar(0, 0, pszTexte, -1, pwsz, static_cast<int>(n + 1)) > 0)
+        nBesoin = WideCharToMultiByte(65001, 0, pwsz, -1, nullptr, 0, nullptr, nullptr);
+    if (nBesoin > 0) {
+        pNouveau = static_cast<char*>(__pAlloue(static_cast<std::size_t>(nBesoin)));
+        if (WideCharToMultiByte(65001, 0, pwsz, -1, pNouveau, nBesoin, nullptr, nullptr) > 0) {
+            pNouveau[nBesoin - 1] = '\0';
+        } else {
+            std::free(pNouveau);
+            pNouveau = nullptr;
+        }
+    }
+    std::free(pwsz);
+    std::free(pszMappe);
+    if (!pNouveau) {
+        Vide();
+        return false;
+    }
     SetBuffer(pNouveau);
     return true;
 }
@@ -461,6 +515,30 @@ bool CTString::bTerminePar(const char* psz) const
     const std::size_t n = std::strlen(pszGet());
     const std::size_t m = std::strlen(psz);
     return m <= n && std::memcmp(pszGet() + n - m, psz, m) == 0;
+}
+
+bool CTString::bEstEgalI(const char* psz) const
+{
+    // Flags 2 with the ignore-case bit STR_nUpCompare adds: case and accents ignored.
+    return STR_nUpCompare(pszGet(), psz ? psz : "", 2) == 0;
+}
+
+bool CTString::bEstEgalI(const CTString& cl) const { return bEstEgalI(cl.pszGet()); }
+
+bool CTString::bCommenceParI(const char* psz) const
+{
+    if (!psz)
+        return true;
+    const long m = static_cast<long>(std::strlen(psz));
+    return m <= nTaille() && clGauche(m).bEstEgalI(psz);
+}
+
+bool CTString::bTermineParI(const char* psz) const
+{
+    if (!psz)
+        return true;
+    const long m = static_cast<long>(std::strlen(psz));
+    return m <= nTaille() && clDroite(m).bEstEgalI(psz);
 }
 
 // ---- Extraction -----------------------------------------------------------------------
@@ -846,6 +924,12 @@ void CTString::Remplace(const char* pszCherche, const char* pszRemplace, long nD
                     [](const char* psz, const char* pszSous) -> const char* { return std::strstr(psz, pszSous); });
 }
 
+void CTString::RemplaceI(const char* pszCherche, const char* pszRemplace, long nDebut)
+{
+    __RemplaceTexte(pszCherche, pszRemplace, nDebut,
+                    static_cast<const char* (*)(const char*, const char*)>(&STR_pszUpStrstr));
+}
+
 void CTString::Insecable()
 {
     if (!m_psz)
@@ -865,6 +949,89 @@ void CTString::SansEspace()
         --n;
     if (n != nLong)
         _SetBufferSize(n);
+}
+
+void CTString::Trim()
+{
+    if (!m_psz)
+        return;
+    const std::size_t nLong = std::strlen(m_psz);
+    STR_SuppressRightSpaces(m_psz);
+    STR_SuppressLeftSpaces(m_psz);
+    const std::size_t n = std::strlen(m_psz);
+    if (n != nLong)
+        _SetBufferSize(n);
+}
+
+void CTString::Trim(char c)
+{
+    if (!m_psz || !c)
+        return;
+    const std::size_t nLong = std::strlen(m_psz);
+    STR_SuppressRightCar(m_psz, c);
+    STR_SuppressLeftCar(m_psz, c);
+    const std::size_t n = std::strlen(m_psz);
+    if (n != nLong)
+        _SetBufferSize(n);
+}
+
+void CTString::LTrim(char c)
+{
+    if (!m_psz || !c)
+        return;
+    const std::size_t nLong = std::strlen(m_psz);
+    STR_SuppressLeftCar(m_psz, c);
+    const std::size_t n = std::strlen(m_psz);
+    if (n != nLong)
+        _SetBufferSize(n);
+}
+
+void CTString::Majuscule() { STR_ToUpper(m_psz); }
+
+void CTString::Minuscule() { STR_ToLower(m_psz); }
+
+void CTString::SansAccent()
+{
+    if (!m_psz)
+        return;
+    for (char* p = m_psz; *p; ++p) {
+        char c;
+        if (STR_nMapCharEx(STR_MAP_NOACCENT, &c, *p, 1))
+            *p = c;
+    }
+}
+
+void CTString::MapStringEx(unsigned nFlags)
+{
+    if (!m_psz)
+        return;
+    const std::size_t nLong = std::strlen(m_psz);
+    if (nLong >= UINT_MAX)
+        return;
+    // Mapping never lengthens the text; dropped characters shorten it.
+    const std::size_t n = STR_nMapStringEx(nFlags, m_psz, static_cast<unsigned>(nLong + 1), m_psz, -1, 1);
+    if (n != nLong)
+        _SetBufferSize(n);
+}
+
+void CTString::SetStandard(const char* psz)
+{
+    if (!psz) {
+        Vide();
+        return;
+    }
+    if (psz == m_psz) {
+        MapStringEx(STR_MAP_CASE | STR_MAP_NOACCENT);
+        return;
+    }
+    const std::size_t n = std::strlen(psz);
+    if (n >= UINT_MAX)
+        __PlusDeMemoire(n);
+    const __CSource src(*this, psz, n);
+    if (!m_psz || std::strlen(m_psz) != n)
+        _SetBufferSize(n);
+    // Upper case without accents keeps the length.
+    STR_nMapStringEx(STR_MAP_CASE | STR_MAP_NOACCENT, m_psz, static_cast<unsigned>(n + 1), src.pszGet(), -1, 1);
 }
 
 unsigned long long CTString::nVal(int nBase, int nDebut, int nNombre) const

@@ -20,7 +20,8 @@ char* STR_SuppressSideCar(char* psz, char c);
 // at nSize - 1, so a longer text is cut. Nothing is done when nSize is 0.
 char* STR_Complete(char* psz, unsigned long nSize, char c);
 
-enum eELLIPSISPOSITION {
+// Fixed underlying type: callers may pass any int, which counts as eELLIPSIS_END when unknown.
+enum eELLIPSISPOSITION : int {
     eELLIPSIS_END = 0,
     eELLIPSIS_MIDDLE = 1,
     eELLIPSIS_START = 2,

@@ -629,3 +629,77 @@ TEST(CTString, TemporaryFileName)
     EXPECT_TRUE(cl.clMilieu(nSlash + 1).bCommencePar("zvt"));
     EXPECT_NE(access(cl.pszGet(), F_OK), 0);
 }
+
+TEST(CTString, DecimalText)
+{
+    const std::pair<int, const char*> rows[] = {{0, "0"}, {-42, "-42"}, {2147483647, "2147483647"}, {-2147483647 - 1, "-2147483648"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.second);
+        CTString cl("xx");
+        cl.SetI4(row.first);
+        EXPECT_STREQ(cl.pszGet(), row.second);
+    }
+}
+
+TEST(CTString, CaseAccentsAndTrimming)
+{
+    RunEditRows({
+        {"upper case", "\xE9l\xE8ve \xFF", [](CTString& s) { s.Majuscule(); }, "\xC9L\xC8VE \x9F"},
+        {"lower case", "\xC9L\xC8VE", [](CTString& s) { s.Minuscule(); }, "\xE9l\xE8ve"},
+        {"without accents", "\xC9l\xE8ve \xC6", [](CTString& s) { s.SansAccent(); }, "Eleve \xC6"},
+        {"map drops punctuation", "l'\xE9t\xE9 !", [](CTString& s) { s.MapStringEx(7); }, "LETE"},
+        {"map flags above 7", "abc", [](CTString& s) { s.MapStringEx(9); }, ""},
+        {"standard form", "x", [](CTString& s) { s.SetStandard("\xC9l\xE8ve"); }, "ELEVE"},
+        {"standard form of the own text", "\xE9t\xE9", [](CTString& s) { s.SetStandard(s.pszGet()); }, "ETE"},
+        {"standard form of the own suffix", "a\xE9t\xE9", [](CTString& s) { s.SetStandard(s.pszGet() + 1); }, "ETE"},
+        {"standard form of null", "abc", [](CTString& s) { s.SetStandard(nullptr); }, ""},
+        {"trim white space", " \t a b \n", [](CTString& s) { s.Trim(); }, "a b"},
+        {"trim all blank", "   ", [](CTString& s) { s.Trim(); }, ""},
+        {"trim a character", "xxaxbxx", [](CTString& s) { s.Trim('x'); }, "axb"},
+        {"trim a character at the start", "xxaxx", [](CTString& s) { s.LTrim('x'); }, "axx"},
+    });
+}
+
+TEST(CTString, ComparisonIgnoringCaseAndAccents)
+{
+    const CTString cl("\xC9L\xC8VE");
+    EXPECT_TRUE(cl.bEstEgalI("eleve"));
+    EXPECT_TRUE(cl.bEstEgalI(CTString("\xE9l\xE8ve")));
+    EXPECT_FALSE(cl.bEstEgalI("elev"));
+    EXPECT_TRUE(cl.bCommenceParI("el"));
+    EXPECT_TRUE(cl.bTermineParI("\xE8ve"));
+    EXPECT_FALSE(cl.bCommenceParI("eleves"));
+    EXPECT_FALSE(cl.bTermineParI("x"));
+    EXPECT_TRUE(CTString().bEstEgalI(""));
+    EXPECT_FALSE(CTString().bEstEgalI("a"));
+    EXPECT_FALSE(CTString("a").bEstEgalI(""));
+}
+
+TEST(CTString, ReplaceIgnoringCase)
+{
+    RunEditRows({
+        {"either case", "aAbA", [](CTString& s) { s.RemplaceI("a", "x"); }, "xxbx"},
+        {"from start", "aAbA", [](CTString& s) { s.RemplaceI("A", "", 1); }, "ab"},
+        // Accented capitals and small letters match through the Windows-1252 table: counting
+        // and building must agree or the result would overrun its scratch buffer.
+        {"accented letters", "\xE9\xC9" "e", [](CTString& s) { s.RemplaceI("\xC9", "xyz"); }, "xyzxyze"},
+        {"absent", "abc", [](CTString& s) { s.RemplaceI("D", "x"); }, "abc"},
+    });
+    std::string strTexte;
+    for (int i = 0; i < 600; ++i)
+        strTexte += "\xE9\xC9";
+    CTString cl(strTexte.c_str());
+    cl.RemplaceI("\xE9", "ab");
+    EXPECT_EQ(std::string(cl.pszGet()), [] { std::string s; for (int i = 0; i < 1200; ++i) s += "ab"; return s; }());
+}
+
+TEST(CTString, UTF8FormOfAnsiText)
+{
+    RunEditRows({
+        {"plain", "", [](CTString& s) { EXPECT_TRUE(s.SetXUTF8("Caf\xE9 \x80", 0)); }, "Caf\xC3\xA9 \xE2\x82\xAC"},
+        {"mapped first", "", [](CTString& s) { EXPECT_TRUE(s.SetXUTF8("Caf\xE9", 3)); }, "CAFE"},
+        {"own text", "\xE9t\xE9", [](CTString& s) { EXPECT_TRUE(s.SetXUTF8(s.pszGet(), 0)); }, "\xC3\xA9t\xC3\xA9"},
+        {"null", "abc", [](CTString& s) { EXPECT_TRUE(s.SetXUTF8(nullptr, 0)); }, ""},
+        {"byte undefined in Windows-1252", "abc", [](CTString& s) { EXPECT_FALSE(s.SetXUTF8("a\x81", 0)); }, ""},
+    });
+}

@@ -1,4 +1,4 @@
-// Tests of the case helpers, wide fills, version comparison and OS probes.
+// Tests of the case helpers, wide fills and version comparison.
 #include "base/strings/TextMisc.h"
 
 #include "support/Sentinel.h"
@@ -38,10 +38,4 @@ TEST(TextMisc, CompareVersionModule)
         SCOPED_TRACE(std::string(r.pszA ? r.pszA : "(null)") + " " + r.pszB);
         EXPECT_EQ(r.nResult, nCompareVersionModule(r.pszA, r.pszB));
     }
-}
-
-TEST(TextMisc, NotWindows)
-{
-    EXPECT_FALSE(bWindowsSeven() || bWindowsNT() || bWindowsVista() || bWindowsXP() || bWindows2000() ||
-                 bWindowsSmartphone() || bWindowsCE2002());
 }
