@@ -24,6 +24,17 @@ CListeDeBuffer& CListeDeBuffer::operator=(const CListeDeBuffer& clAutre)
 {
     if (this == &clAutre)
         return *this;
+    if (clAutre.m_pPremier == m_pPremier) {
+        // A position over these very nodes: only the place is taken, so that an owner
+        // can go back to a position saved earlier and keeps its nodes.
+        m_pCourant = clAutre.m_pCourant;
+        m_nIndex = clAutre.m_nIndex;
+        if (m_bPosition) {
+            m_pDernier = clAutre.m_pDernier;
+            m_nNombre = clAutre.m_nNombre;
+        }
+        return *this;
+    }
     SupprimeTout();
     m_pPremier = clAutre.m_pPremier;
     m_pDernier = clAutre.m_pDernier;

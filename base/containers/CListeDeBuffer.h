@@ -23,7 +23,9 @@ public:
     explicit CListeDeBuffer(int nTailleElement);
     // Makes a position over the nodes of clAutre.
     CListeDeBuffer(const CListeDeBuffer& clAutre);
-    // Frees the own nodes (when this owns any), then becomes a position over clAutre's.
+    // Over the same nodes (same first node): takes clAutre's current node and index
+    // only, so that an owner returns to a saved position and keeps its nodes. Over other
+    // nodes: frees the own nodes (when this owns any) and becomes a position over them.
     CListeDeBuffer& operator=(const CListeDeBuffer& clAutre);
     ~CListeDeBuffer();
 

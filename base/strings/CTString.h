@@ -85,7 +85,7 @@ public:
 
     // ---- Access -----------------------------------------------------------------------
     // The text; an empty text (never null) for a null string. Valid until the next change.
-    const char* pszGet() const { return m_psz ? m_psz : ""; }
+    const char* pszGet() const { return m_psz ? m_psz : ms_szVide; }
     bool bEstVide() const { return !m_psz || !*m_psz; }
     long nTaille() const;
     // The byte at nIndex; 0 outside the text.
@@ -188,6 +188,12 @@ public:
     // library cannot format it (the text is then unchanged). A null format gives "".
     int printf(const char* pszFormat, ...) __attribute__((format(printf, 2, 3)));
     int FormatV(const char* pszFormat, va_list args);
+    // Replaces the text by pszFormat formatted with the message formatters: printf syntax
+    // with numbered inserts ("%2$s", ::FormatMessageA) or Win32 inserts ("%1", "%2!u!",
+    // ::FormatMessageWin). Returns the new length, or -1 on failure (the text is then
+    // unchanged).
+    int FormatMessageA(const char* pszFormat, ...);
+    int FormatMessageWin(const char* pszFormat, ...);
     // Over-estimate of the output length of pszFormat with args, in characters, by one walk
     // over the format (args is not consumed). *pbSuffisant (when given) tells whether the
     // estimate is known to be enough; it is not when the format holds conversions or
@@ -240,6 +246,10 @@ public:
 
 private:
     class __CSource;
+
+    // The empty text pszGet gives for a null string. Declared without its size so that the
+    // compiler does not take pszGet() + n for an access past a one-byte array.
+    static const char ms_szVide[];
 
     // Makes the block exactly n + 1 bytes (keeping its first bytes) and terminates it at n.
     void _SetBufferSize(std::size_t n);

@@ -1,5 +1,6 @@
 // Tests of the printf and Win32-syntax message formatters.
 #include "base/messages/FormatMessage.h"
+#include "base/strings/CTString.h"
 
 #include <gtest/gtest.h>
 
@@ -256,6 +257,29 @@ TEST(FormatMessageWin, AllocatedBlockAndSystemText)
     std::free(psz);
     EXPECT_EQ(0u, FormatWin(0x500, nullptr, reinterpret_cast<char*>(&psz), 0));
     EXPECT_EQ(nullptr, psz);
+}
+
+} // namespace
+
+namespace {
+
+TEST(CTStringFormatMembers, ReplaceTextOrKeepItOnFailure)
+{
+    CTString s("a%1$sb");
+    // The format may be the string's own text.
+    EXPECT_EQ(3, s.FormatMessageA(s.pszGet(), "X"));
+    EXPECT_STREQ("aXb", s.pszGet());
+    EXPECT_EQ(3, s.FormatMessageA("%2$s-%1$u", 7u, "x"));
+    EXPECT_STREQ("x-7", s.pszGet());
+    EXPECT_EQ(-1, s.FormatMessageA(nullptr));
+    EXPECT_STREQ("x-7", s.pszGet());
+
+    EXPECT_EQ(4, s.FormatMessageWin("%1!u!%n%2", 5, "y"));
+    EXPECT_STREQ("5\r\ny", s.pszGet());
+    EXPECT_EQ(-1, s.FormatMessageWin(nullptr));
+    EXPECT_STREQ("5\r\ny", s.pszGet());
+    EXPECT_EQ(0, s.FormatMessageWin("%0"));
+    EXPECT_TRUE(s.bEstVide());
 }
 
 } // namespace

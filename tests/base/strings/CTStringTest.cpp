@@ -163,7 +163,11 @@ TEST(CTString, ArgumentsPointingIntoTheOwnText)
         {"UTF-8 from the own text", "Caf\xC3\xA9", [](CTString& s) { EXPECT_TRUE(s.SetUTF8(s.pszGet(), 1252)); }, "Caf\xE9"},
         {"adopting the own block", "abc", [](CTString& s) { s.SetBuffer(const_cast<char*>(s.pszGet())); }, "abc"},
         {"split after, found", "ab=cd",
-         [](CTString& s) { EXPECT_EQ(s.pszSetFinPremier(s.pszGet(), '='), s.pszGet()); }, "cd"},
+         [](CTString& s) {
+             const char* p = s.pszSetFinPremier(s.pszGet(), '=');
+             EXPECT_EQ(p, s.pszGet());
+         },
+         "cd"},
         {"split before, found", "ab=cd",
          [](CTString& s) { EXPECT_STREQ(s.pszSetDebutPremier(s.pszGet(), '='), ""); }, "ab"},
         {"split, absent, existing form", "abcd",
