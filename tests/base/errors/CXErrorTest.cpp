@@ -281,6 +281,10 @@ TEST(CXError, UserAndDebugMessagesAccumulate)
     cl.AddDebugMessage("n=%1$u s=%2$s", 4u, "t");
     cl.AddDebugMessageFirst("first");
     EXPECT_STREQ(cl.pszGetDebugMessage(), "first\r\nn=4 s=t");
+    cl.AddDebugMessage(0xFFFFFFFFu);
+    cl.AddDebugMessage(28853u, 3u);
+    EXPECT_EQ(cl.pszGetDebugMessage(), "first\r\nn=4 s=t\r\n" + MsgF(28853, 3u));
+    EXPECT_EQ(cl.nNumErrorId(), 0u);
 
     // A format that cannot be formatted is kept on a line of its own.
     CXError clNonFormate;
