@@ -1,6 +1,8 @@
 // CTString: assignment, conversions, search, fields, editing and formatting of the counted string.
 #include "base/strings/CTString.h"
 
+#include "base/messages/FormatMessage.h"
+
 #include "base/strings/CodePage.h"
 #include "base/strings/NumberText.h"
 #include "base/strings/StrCompare.h"
@@ -1381,4 +1383,32 @@ int CTString::AddPrintf(const char* pszFormat, ...)
     if (n > 0)
         Add(cl.pszGet());
     return n;
+}
+
+int CTString::FormatMessageA(const char* pszFormat, ...)
+{
+    char* psz = nullptr;
+    va_list args;
+    va_start(args, pszFormat);
+    const unsigned int n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING, pszFormat, 0, 0,
+                                            reinterpret_cast<char*>(&psz), 0, reinterpret_cast<char**>(&args));
+    va_end(args);
+    if (psz == nullptr)
+        return -1;
+    SetBuffer(psz);
+    return static_cast<int>(n);
+}
+
+int CTString::FormatMessageWin(const char* pszFormat, ...)
+{
+    char* psz = nullptr;
+    va_list args;
+    va_start(args, pszFormat);
+    const unsigned int n = ::FormatMessageWin(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING, pszFormat, 0, 0,
+                                              reinterpret_cast<char*>(&psz), 0, reinterpret_cast<char**>(&args));
+    va_end(args);
+    if (psz == nullptr)
+        return -1;
+    SetBuffer(psz);
+    return static_cast<int>(n);
 }

@@ -192,6 +192,12 @@ public:
     // length + 1 bytes. The arguments may point into this string's own text.
     int printf(const char* pszFormat, ...) __attribute__((format(printf, 2, 3)));
     int FormatV(const char* pszFormat, va_list args);
+    // Replaces the text by pszFormat formatted with the message formatters: printf syntax
+    // with numbered inserts ("%2$s", ::FormatMessageA) or Win32 inserts ("%1", "%2!u!",
+    // ::FormatMessageWin). Returns the new length, or -1 on failure (the text is then
+    // unchanged).
+    int FormatMessageA(const char* pszFormat, ...);
+    int FormatMessageWin(const char* pszFormat, ...);
     // Over-estimate of the output length of pszFormat with args, in characters, by one walk
     // over the format (args is not consumed). *pbSuffisant (when given) tells whether the
     // estimate is known to be enough; it is not when the format holds conversions or

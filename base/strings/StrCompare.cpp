@@ -35,12 +35,15 @@ std::size_t nTextLenW(const T* p, unsigned long nMax)
     return n;
 }
 
-// Index of the first differing byte of a and b within n, or n. Whole machine words are
-// compared while they are equal; the position inside a differing word comes from its lowest
-// set bit (little-endian).
+// Index of the first differing byte of a and b within n, or n. Equal blocks are passed with
+// the C library's memcmp; inside the first differing block, machine words are compared and the
+// position inside a differing word comes from its lowest set bit (little-endian).
 std::size_t nFirstMismatch(const unsigned char* pA, const unsigned char* pB, std::size_t n)
 {
+    constexpr std::size_t kBlock = 256;
     std::size_t i = 0;
+    while (n - i >= kBlock && std::memcmp(pA + i, pB + i, kBlock) == 0)
+        i += kBlock;
     for (; i + 8 <= n; i += 8) {
         std::uint64_t qA;
         std::uint64_t qB;
@@ -66,12 +69,13 @@ inline int nOrderLengths(bool bALeft, bool bBLeft)
     return bALeft ? 3 : (bBLeft ? 1 : 2);
 }
 
-// Compares n bytes of both sides through pbyMap (the whole of both texts when they have equal
-// lengths). Equal raw words are skipped whole: equal bytes map to equal bytes.
+// Compares n bytes of both sides through pbyMap. Equal raw bytes map to equal bytes: the walk
+// first passes the equal raw prefix at memcmp speed, then goes on a word at a time, mapping
+// only the words that differ.
 int nCompareMapped(const unsigned char* pA, const unsigned char* pB, std::size_t n,
                    const unsigned char* pbyMap)
 {
-    std::size_t i = 0;
+    std::size_t i = nFirstMismatch(pA, pB, n);
     for (; i + 8 <= n; i += 8) {
         std::uint64_t qA;
         std::uint64_t qB;
@@ -304,6 +308,41 @@ const unsigned char* pbyLangMap(int nOptions, const _stCHARTAB* pst, unsigned ch
                             aby);
 }
 
+// One side of the dropping comparison: the input mapped, with the dropped bytes left out, is
+// produced a block at a time into aby so that the two sides compare block against block.
+struct FilteredStream {
+    static constexpr std::size_t kCapacity = 256;
+
+    FilteredStream(const unsigned char* pBegin, const unsigned char* pStop,
+                   const unsigned char* pbyMapIn, const unsigned char* pbyTypeIn)
+        : p(pBegin), pEnd(pStop), pbyMap(pbyMapIn), pbyType(pbyTypeIn)
+    {
+    }
+
+    const unsigned char* p;
+    const unsigned char* pEnd;
+    const unsigned char* pbyMap;
+    const unsigned char* pbyType;
+    std::size_t nPending = 0;  // mapped bytes in aby not yet compared
+    unsigned char aby[kCapacity];  // only the first nPending bytes are meaningful
+
+    // Tops aby up from the input. Branch-free: every byte is written at nPending (always below
+    // kCapacity) and counted only when kept.
+    void Fill()
+    {
+        while (nPending < kCapacity && p != pEnd) {
+            const unsigned char c = *p++;
+            aby[nPending] = pbyMap[c];
+            nPending += (pbyType[c] & eCHARTYPE_PUNCT) == 0;
+        }
+    }
+    void Consume(std::size_t n)
+    {
+        nPending -= n;
+        std::memmove(aby, aby + n, nPending);
+    }
+};
+
 } // namespace
 
 int STR_CompareStringEx(unsigned nFlags, const char* pszA, long nLenA, const char* pszB,
@@ -338,23 +377,21 @@ int STR_CompareStringEx(unsigned nFlags, const char* pszA, long nLenA, const cha
     // Dropping characters: the sides move independently once they differ. Over an equal raw
     // prefix both sides drop the same characters, so the walk can start after it.
     unsigned char abyScratch[256];
-    const unsigned char* pbyMap = _STR_pbyMapTable(pst, nFlags & 3, true, abyScratch);
-    const unsigned char* pbyType = pst->pbyCharType;
-    std::size_t iA = nFirstMismatch(pA, pB, nCommon);
-    std::size_t iB = iA;
+    const std::size_t iStart = nFirstMismatch(pA, pB, nCommon);
+    FilteredStream a(pA + iStart, pA + nA, _STR_pbyMapTable(pst, nFlags & 3, true, abyScratch),
+                     pst->pbyCharType);
+    FilteredStream b(pB + iStart, pB + nB, a.pbyMap, a.pbyType);
     for (;;) {
-        while (iA < nA && (pbyType[pA[iA]] & eCHARTYPE_PUNCT) != 0)
-            ++iA;
-        while (iB < nB && (pbyType[pB[iB]] & eCHARTYPE_PUNCT) != 0)
-            ++iB;
-        if (iA == nA || iB == nB)
-            return nOrderLengths(iA < nA, iB < nB);
-        const unsigned char byA = pbyMap[pA[iA]];
-        const unsigned char byB = pbyMap[pB[iB]];
-        if (byA != byB)
-            return nOrderSigned(byA, byB);
-        ++iA;
-        ++iB;
+        a.Fill();
+        b.Fill();
+        if (a.nPending == 0 || b.nPending == 0)
+            return nOrderLengths(a.nPending != 0, b.nPending != 0);
+        const std::size_t n = a.nPending < b.nPending ? a.nPending : b.nPending;
+        const std::size_t i = nFirstMismatch(a.aby, b.aby, n);
+        if (i < n)
+            return nOrderSigned(a.aby[i], b.aby[i]);
+        a.Consume(n);
+        b.Consume(n);
     }
 }
 

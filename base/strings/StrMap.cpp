@@ -18,10 +18,15 @@ std::size_t nSourceLen(const char* pszSrc, long nSrcLen, std::size_t nMax)
     return strnlen(pszSrc, nMax);
 }
 
-// Straight one-lookup-per-byte map of n bytes; dst may equal src.
+// Straight one-lookup-per-byte map of n bytes (a plain copy when pbyMap is null); dst may
+// equal src.
 void MapBytes(unsigned char* pDst, const unsigned char* pSrc, std::size_t n,
               const unsigned char* pbyMap)
 {
+    if (pbyMap == nullptr) {
+        std::memmove(pDst, pSrc, n);
+        return;
+    }
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4) {
         const unsigned char c0 = pbyMap[pSrc[i]];
@@ -37,8 +42,8 @@ void MapBytes(unsigned char* pDst, const unsigned char* pSrc, std::size_t n,
         pDst[i] = pbyMap[pSrc[i]];
 }
 
-// Maps src into dst (nDstSize > 0), dropping the bytes whose class has a bit of byDropMask
-// (0: none dropped). Returns the output length; dst is terminated.
+// Maps src into dst (nDstSize > 0) through pbyMap (null: unchanged), dropping the bytes whose
+// class has a bit of byDropMask (0: none dropped). Returns the output length; dst is terminated.
 std::size_t nMapInto(char* pszDst, std::size_t nDstSize, const char* pszSrc, long nSrcLen,
                      const unsigned char* pbyMap, const unsigned char* pbyType,
                      unsigned char byDropMask)
@@ -55,10 +60,12 @@ std::size_t nMapInto(char* pszDst, std::size_t nDstSize, const char* pszSrc, lon
     const std::size_t nIn = nSourceLen(pszSrc, nSrcLen, SIZE_MAX);
     std::size_t nOut = 0;
     // nOut never passes i, so mapping in place never overwrites unread input.
+    // Branch-free: every byte is written at nOut (< nRoom, so within dst), and nOut moves on
+    // only for the bytes kept.
     for (std::size_t i = 0; i < nIn && nOut < nRoom; ++i) {
         const unsigned char c = pSrc[i];
-        if ((pbyType[c] & byDropMask) == 0)
-            pDst[nOut++] = pbyMap[c];
+        pDst[nOut] = pbyMap != nullptr ? pbyMap[c] : c;
+        nOut += (pbyType[c] & byDropMask) == 0;
     }
     pDst[nOut] = 0;
     return nOut;
@@ -78,7 +85,9 @@ unsigned STR_nMapStringEx(unsigned nFlags, char* pszDst, unsigned nDstSize, cons
         return 0;
     }
     unsigned char abyScratch[256];
-    const unsigned char* pbyMap = _STR_pbyMapTable(pst, nFlags & 3, bUpper != 0, abyScratch);
+    // Without a case or accent step the bytes are only copied (or filtered).
+    const unsigned char* pbyMap =
+        (nFlags & 3) != 0 ? _STR_pbyMapTable(pst, nFlags & 3, bUpper != 0, abyScratch) : nullptr;
     const unsigned char byDrop = (nFlags & STR_MAP_NOPUNCT) != 0 ? eCHARTYPE_PUNCT : 0;
     return static_cast<unsigned>(
         nMapInto(pszDst, nDstSize, pszSrc, nSrcLen, pbyMap, pst->pbyCharType, byDrop));

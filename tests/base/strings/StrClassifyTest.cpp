@@ -1,31 +1,57 @@
 // Tests of the classification of characters and texts.
 #include "base/strings/StrClassify.h"
 
-#include "base/strings/CharTables.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
 
-TEST(StrClassify, CharacterPredicatesOverEveryByte)
+// The bytes on each side of every range boundary.
+TEST(StrClassify, CharacterPredicatesAtTheirBoundaries)
 {
-    for (int n = 0; n < 256; ++n) {
-        SCOPED_TRACE(n);
-        const char c = static_cast<char>(n);
-        EXPECT_EQ(STR_bWhiteCharOrPunct(c), (pbyCharType_Latin1[n] & 0x08) != 0);
-        EXPECT_EQ(bEstUnChiffre(c), n >= '0' && n <= '9');
-        EXPECT_EQ(bExtendedASCII(c), n > 0x7F);
-        EXPECT_EQ(bMajuscule(c), n >= 'A' && n <= 'Z');
-        EXPECT_EQ(bMinuscule(c), n >= 'a' && n <= 'z');
-        EXPECT_EQ(bUnprintable(c), n < 0x20);
-        const bool bPunct = (n >= 0x21 && n <= 0x2F) || (n >= 0x3A && n <= 0x40) ||
-                            (n >= 0x5B && n <= 0x5F);
-        EXPECT_EQ(bPonctuation(c), bPunct);
+    struct Row {
+        unsigned char by;
+        bool bDigit, bUpper, bLower, bUnprintable, bExtended, bPunct, bWhiteOrPunct;
+    };
+    const Row rows[] = {
+        {0x00, false, false, false, true, false, false, false},   // NUL has class 0
+        {0x09, false, false, false, true, false, false, true},
+        {0x1F, false, false, false, true, false, false, true},
+        {0x20, false, false, false, false, false, false, true},
+        {0x21, false, false, false, false, false, true, true},
+        {0x2F, false, false, false, false, false, true, true},
+        {0x30, true, false, false, false, false, false, false},
+        {0x39, true, false, false, false, false, false, false},
+        {0x3A, false, false, false, false, false, true, true},
+        {0x40, false, false, false, false, false, true, true},
+        {0x41, false, true, false, false, false, false, false},
+        {0x5A, false, true, false, false, false, false, false},
+        {0x5B, false, false, false, false, false, true, true},
+        {0x5F, false, false, false, false, false, true, true},
+        {0x60, false, false, false, false, false, false, true},
+        {0x61, false, false, true, false, false, false, false},
+        {0x7A, false, false, true, false, false, false, false},
+        {0x7B, false, false, false, false, false, false, true},
+        {0x7F, false, false, false, false, false, false, true},
+        {0x80, false, false, false, false, true, false, true},
+        {0xA0, false, false, false, false, true, false, true},
+        {0xE9, false, false, false, false, true, false, false},
+        {0xF7, false, false, false, false, true, false, true},
+        {0xFF, false, false, false, false, true, false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.by));
+        const char c = static_cast<char>(row.by);
+        EXPECT_EQ(bEstUnChiffre(c), row.bDigit);
+        EXPECT_EQ(bMajuscule(c), row.bUpper);
+        EXPECT_EQ(bMinuscule(c), row.bLower);
+        EXPECT_EQ(bUnprintable(c), row.bUnprintable);
+        EXPECT_EQ(bExtendedASCII(c), row.bExtended);
+        EXPECT_EQ(bPonctuation(c), row.bPunct);
+        EXPECT_EQ(STR_bWhiteCharOrPunct(c), row.bWhiteOrPunct);
     }
     EXPECT_EQ(nGetChiffre('7'), 7);
-    EXPECT_FALSE(bPonctuation('{'));  // the braces and beyond are not in the set
 }
 
 TEST(StrClassify, TextPredicates)

@@ -175,6 +175,61 @@ TEST(StrCompare, NaturalWithSortKeysAndLengths)
     EXPECT_EQ(STR_nCompareRespecteNumerique("ab", 100, "ab", 100, 0), 0);
 }
 
+// Long equal stretches are passed in blocks and words; the decision must still fall on the
+// right byte, whatever its position relative to those blocks.
+TEST(StrCompare, DifferenceAfterLongEqualStretches)
+{
+    const unsigned long nAll = static_cast<unsigned long>(-1);
+    for (std::size_t nPrefix : {0u, 7u, 8u, 9u, 255u, 256u, 257u, 700u}) {
+        SCOPED_TRACE("prefix " + std::to_string(nPrefix));
+        std::string prefix;
+        for (std::size_t i = 0; i < nPrefix; ++i)
+            prefix += static_cast<char>('a' + i % 26);
+        const std::string a = prefix + "x\xE9tail";
+        const std::string b = prefix + "X\xC9tail";
+        EXPECT_EQ(STR_CompareStringEx(0, a.c_str(), -1, b.c_str(), -1), 3);
+        EXPECT_EQ(STR_CompareStringEx(1, a.c_str(), -1, b.c_str(), -1), 2);
+        EXPECT_EQ(STR_CompareStringEx(4, a.c_str(), -1, b.c_str(), -1), 3);
+        EXPECT_EQ(STR_CompareStringEx(7, (a + "!").c_str(), -1, ("-" + b).c_str(), -1), 2);
+        EXPECT_EQ(STR_CompareStringEx(1, (a + "b").c_str(), -1, (b + "a").c_str(), -1), 3);
+
+        // A digit run that starts inside the equal stretch and goes on differently.
+        const std::string nA = prefix + "123x";
+        const std::string nB = prefix + "1234";
+        EXPECT_EQ(STR_nCompareRespecteNumerique(nA.c_str(), nAll, nB.c_str(), nAll, 0), -1);
+        const std::string zA = prefix + "0012b";
+        const std::string zB = prefix + "012a";
+        EXPECT_EQ(STR_nCompareRespecteNumerique(zA.c_str(), nAll, zB.c_str(), nAll, 0), 1);
+        const std::string tA = prefix + "0012";
+        const std::string tB = prefix + "012";
+        EXPECT_EQ(STR_nCompareRespecteNumerique(tA.c_str(), nAll, tB.c_str(), nAll, 0), -1);
+    }
+}
+
+// When dropping, each side is walked in blocks of its own: texts whose dropped characters
+// fall differently must still line up across many blocks.
+TEST(StrCompare, DroppingAcrossManyBlocks)
+{
+    std::string a;
+    std::string b;
+    for (int i = 0; i < 1500; ++i) {
+        const char c = static_cast<char>('a' + i % 26);
+        a += c;
+        if (i % 3 == 0)
+            a += "- ";
+        b += static_cast<char>(c - 0x20);
+        if (i % 7 == 0)
+            b += ".";
+    }
+    EXPECT_EQ(STR_CompareStringEx(5, a.c_str(), -1, b.c_str(), -1), 2);
+    EXPECT_EQ(STR_CompareStringEx(4, a.c_str(), -1, b.c_str(), -1), 3);
+    EXPECT_EQ(STR_CompareStringEx(5, (a + "!b").c_str(), -1, b.c_str(), -1), 3);
+    EXPECT_EQ(STR_CompareStringEx(5, a.c_str(), -1, (b + "  ").c_str(), -1), 2);
+    std::string aLate = a;
+    aLate[aLate.size() - 1] = 'A';  // last letter "r" becomes "A": before "R"
+    EXPECT_EQ(STR_CompareStringEx(5, aLate.c_str(), -1, b.c_str(), -1), 1);
+}
+
 TEST(StrCompare, OptionsToFlags)
 {
     struct Row {
