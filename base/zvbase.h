@@ -12,8 +12,18 @@
 #include "base/containers/CTableauDeBuffer.h"
 #include "base/containers/XMalloc.h"
 
+// errors
+#include "base/errors/CXError.h"
+
 // files
 #include "base/files/CZVUnknown.h"
+
+// messages
+#include "base/messages/AccesDllRes.h"
+#include "base/messages/CResAnsi.h"
+#include "base/messages/CTStringFormat.h"
+#include "base/messages/CTStringFormatMessage.h"
+#include "base/messages/FormatMessage.h"
 
 // strings
 #include "base/strings/BoundedFormat.h"
@@ -27,6 +37,7 @@
 #include "base/strings/StrEdit.h"
 #include "base/strings/StrMap.h"
 #include "base/strings/StrSearch.h"
+#include "base/strings/StrWide.h"
 #include "base/strings/TextCopies.h"
 #include "base/strings/TextMisc.h"
 #include "base/strings/Utf16.h"
