@@ -1,6 +1,8 @@
 // Formatting into a buffer of known room: sznprintf and its va_list and wide forms.
 #include "base/strings/BoundedFormat.h"
 
+#include <algorithm>
+
 #include <cstdint>
 #include <cstdio>
 
@@ -25,7 +27,7 @@ int vsznprintf(char* pszBuf, unsigned n, const char* pszFormat, va_list args)
     // No object is larger than PTRDIFF_MAX bytes, so n + 1 is capped there (n = UINT_MAX on 32 bits
     // would otherwise wrap to 0).
     const std::size_t nMaxRoom = static_cast<std::size_t>(PTRDIFF_MAX);
-    const std::size_t nRoom = n < nMaxRoom ? static_cast<std::size_t>(n) + 1 : nMaxRoom;
+    const std::size_t nRoom = std::min(static_cast<std::size_t>(n), nMaxRoom - 1) + 1;
     const int nRes = std::vsnprintf(pszBuf, nRoom, pszFormat, args);
     if (nRes < 0)
         pszBuf[0] = '\0';
