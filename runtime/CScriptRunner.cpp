@@ -81,10 +81,13 @@ bool CScriptRunner::bRun(int* pnRetour)
         if (nTaille > ms_nLigneMax) {
             CTString clTexte;
             clTexte.printf("the line is longer than %u characters", ms_nLigneMax);
-            return _eErreurScript(nLigne, clTexte.pszGet(), nullptr) == eSUITE_CONTINUE;
+            _eErreurScript(nLigne, clTexte.pszGet(), nullptr);
+            return false;
         }
-        if (std::memchr(p, '\0', nTaille) != nullptr)
-            return _eErreurScript(nLigne, "the line holds a NUL byte", nullptr) == eSUITE_CONTINUE;
+        if (std::memchr(p, '\0', nTaille) != nullptr) {
+            _eErreurScript(nLigne, "the line holds a NUL byte", nullptr);
+            return false;
+        }
         clLigne.Set(p, static_cast<unsigned>(nTaille));
         const eSUITE eSuite = _eExecuteLigne(clLigne.pszGet(), nLigne, &nCode);
         if (eSuite == eSUITE_ECHEC)
