@@ -164,8 +164,12 @@ bool CScriptRunner::_bLitScript(CSimpleBuffer* pclContenu)
     CTString clMessage;
     clMessage.printf("%s: %s.", m_clScript.pszGet(), pszTexte);
     clErreur.AddUserMessage(clMessage.pszGet());
-    if (nErreur != 0)
-        clErreur.SetSystemErrorMessage(static_cast<unsigned int>(nErreur), "%s", std::strerror(nErreur));
+    if (nErreur != 0) {
+        // strerror_r: the service thread may report at the same time as the launcher's.
+        char szSysteme[256];
+        clErreur.SetSystemErrorMessage(static_cast<unsigned int>(nErreur), "%s",
+                                       strerror_r(nErreur, szSysteme, sizeof szSysteme));
+    }
     CRuntimeProxy::s_pclGet()->SignaleErreur(clErreur);
     return false;
 }
