@@ -9,6 +9,13 @@
 
 namespace {
 
+// Packed fields are read by value: a reference to them may be misaligned.
+template <typename T>
+T Valeur(T v)
+{
+    return v;
+}
+
 // An image of an executable: filler, the block with its template values, filler, the
 // data-files field with its template, filler.
 struct Image {
@@ -93,11 +100,11 @@ TEST(CInfoExeFichierTest, WritesEveryFieldAndFindsThemAgain)
     _stINFOEXE st = clRelu.stGetInfo();
     EXPECT_STREQ("myvm.so", st.szNomFramework);
     EXPECT_STREQ("/opt/app/app.zvl", st.szNomZVL);
-    EXPECT_EQ(-16, st.oPositionZVL);
-    EXPECT_EQ(1, st.bRechercheRestreinte);
-    EXPECT_EQ(2, st.bFrameworkCommun);
+    EXPECT_EQ(-16, Valeur(st.oPositionZVL));
+    EXPECT_EQ(1, Valeur(st.bRechercheRestreinte));
+    EXPECT_EQ(2, Valeur(st.bFrameworkCommun));
     EXPECT_STREQ("projet", st.szNomProjet);
-    EXPECT_EQ(INT32_MIN, st.nVersionActive);
+    EXPECT_EQ(INT32_MIN, Valeur(st.nVersionActive));
     EXPECT_EQ(sLong235, clRelu.clGetRepFichiers().pszGet());
 
     // A shorter value written later replaces the whole text.

@@ -8,6 +8,13 @@
 
 namespace {
 
+// Packed fields are read by value: a reference to them may be misaligned.
+template <typename T>
+T Valeur(T v)
+{
+    return v;
+}
+
 // A block with its template values, written byte by byte at the offsets of the format.
 std::vector<unsigned char> ModeleOctets()
 {
@@ -35,12 +42,12 @@ TEST(InfoExeTest, StructFieldsLieAtTheFormatOffsets)
     EXPECT_STREQ("zv150vm.so", st.szNomFramework);
     EXPECT_STREQ("default.zvl", st.szNomZVL);
     EXPECT_STREQ("default.zvp", st.szNomProjet);
-    EXPECT_EQ(static_cast<int64_t>(0x8807060504030201ull), st.oPositionZVL);
-    EXPECT_EQ(1, st.bRechercheRestreinte);
-    EXPECT_EQ(2, st.bFrameworkCommun);
-    EXPECT_EQ(-2, st.nVersionActive);
-    EXPECT_EQ(1, st.nReserve3);
-    EXPECT_EQ(-1, st.nReserve4);
+    EXPECT_EQ(static_cast<int64_t>(0x8807060504030201ull), Valeur(st.oPositionZVL));
+    EXPECT_EQ(1, Valeur(st.bRechercheRestreinte));
+    EXPECT_EQ(2, Valeur(st.bFrameworkCommun));
+    EXPECT_EQ(-2, Valeur(st.nVersionActive));
+    EXPECT_EQ(1, Valeur(st.nReserve3));
+    EXPECT_EQ(-1, Valeur(st.nReserve4));
 }
 
 TEST(InfoExeTest, RecognisesBlocksByTheirReservedBytes)
