@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -299,6 +300,30 @@ TEST_F(ZVExeEndToEndTest, ErrorReportWithPercentSignsIsWrittenUnchanged)
     EXPECT_NE(std::string::npos, r.sErr.find("Stock at 100% %s %d %n")) << r.sErr;
     ASSERT_FALSE(r.sErr.empty());
     EXPECT_EQ('\n', r.sErr.back());
+}
+
+TEST_F(ZVExeEndToEndTest, BlockWithAnUnterminatedTextIsRefused)
+{
+    Place("zv150vm", m_sApp);
+    Script("print never\n");
+    Resultat rInfo = Lance({ZV_ZVINFOEXE_PATH, m_sExe}, m_sRacine);
+    ASSERT_EQ(0, rInfo.nCode) << rInfo.sErr;
+    unsigned long nBloc = 0;
+    ASSERT_EQ(1, std::sscanf(rInfo.sOut.c_str(), "information block at offset %lu", &nBloc)) << rInfo.sOut;
+    // The whole project area (offset 835, 281 bytes) without a terminator.
+    {
+        std::fstream f(m_sExe, std::ios::binary | std::ios::in | std::ios::out);
+        f.seekp(static_cast<std::streamoff>(nBloc + 835));
+        f << std::string(281, 'p');
+        ASSERT_TRUE(f.good());
+    }
+    Resultat r = Demarre();
+    EXPECT_EQ(255, r.nCode);
+    EXPECT_EQ("", r.sOut);
+    EXPECT_EQ("Le fichier ex\xE9"
+              "cutable n'est pas valide.\r\nLes informations sont erron\xE9"
+              "e.\r\nInvalid program file.\r\nBad information.\n",
+              r.sErr);
 }
 
 TEST_F(ZVExeEndToEndTest, ServiceModeIsRefused)
