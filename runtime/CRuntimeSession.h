@@ -9,6 +9,7 @@
 #include "launcher/RuntimeContract.h"
 #include "runtime/CStopSignal.h"
 
+class CScriptRunner;
 class CSimpleBuffer;
 
 // One per loaded library. Every operation is called from the launcher's thread; the only
@@ -78,6 +79,6 @@ private:
     pthread_t m_stService;
     bool m_bServiceLance;
     CStopSignal m_clStop;
-    class CScriptRunner* m_pclServiceRunner;  // owned while the service runs
+    CScriptRunner* m_pclServiceRunner;  // owned while the service runs
     PFN_STOPSERVICE m_pfnStop;
 };

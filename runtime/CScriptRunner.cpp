@@ -81,10 +81,13 @@ bool CScriptRunner::bRun(int* pnRetour)
         if (nTaille > ms_nLigneMax) {
             CTString clTexte;
             clTexte.printf("the line is longer than %u characters", ms_nLigneMax);
-            return _eErreurScript(nLigne, clTexte.pszGet(), nullptr) == eSUITE_CONTINUE;
+            _eErreurScript(nLigne, clTexte.pszGet(), nullptr);
+            return false;
         }
-        if (std::memchr(p, '\0', nTaille) != nullptr)
-            return _eErreurScript(nLigne, "the line holds a NUL byte", nullptr) == eSUITE_CONTINUE;
+        if (std::memchr(p, '\0', nTaille) != nullptr) {
+            _eErreurScript(nLigne, "the line holds a NUL byte", nullptr);
+            return false;
+        }
         clLigne.Set(p, static_cast<unsigned>(nTaille));
         const eSUITE eSuite = _eExecuteLigne(clLigne.pszGet(), nLigne, &nCode);
         if (eSuite == eSUITE_ECHEC)
@@ -161,8 +164,12 @@ bool CScriptRunner::_bLitScript(CSimpleBuffer* pclContenu)
     CTString clMessage;
     clMessage.printf("%s: %s.", m_clScript.pszGet(), pszTexte);
     clErreur.AddUserMessage(clMessage.pszGet());
-    if (nErreur != 0)
-        clErreur.SetSystemErrorMessage(static_cast<unsigned int>(nErreur), "%s", std::strerror(nErreur));
+    if (nErreur != 0) {
+        // strerror_r: the service thread may report at the same time as the launcher's.
+        char szSysteme[256];
+        clErreur.SetSystemErrorMessage(static_cast<unsigned int>(nErreur), "%s",
+                                       strerror_r(nErreur, szSysteme, sizeof szSysteme));
+    }
     CRuntimeProxy::s_pclGet()->SignaleErreur(clErreur);
     return false;
 }

@@ -42,6 +42,8 @@ struct Recu {
     int32_t nNiveau;        // by layout
     uint32_t nCode;         // by layout
     std::string strUser;    // by layout
+    std::string strDebug;   // by layout
+    std::string strCaption; // by layout: the project
     std::string strModule;  // internal module name, by layout
     std::string strRapport; // StringDump of every section, by this module's code
     int nInfos;
@@ -50,10 +52,12 @@ std::vector<Recu> gvRecus;
 
 int CallBackTest(const CXError* pcl, unsigned long, unsigned int)
 {
-    const char* pszUser = LitOctets<const char*>(pcl, O(16, 20));
-    const char* pszModule = LitOctets<const char*>(pcl, O(121, 177));
-    gvRecus.push_back({LitOctets<int32_t>(pcl, O(8, 12)), LitOctets<uint32_t>(pcl, O(12, 16)),
-                       pszUser ? pszUser : "", pszModule ? pszModule : "",
+    auto Texte = [pcl](std::size_t nOffset) {
+        const char* psz = LitOctets<const char*>(pcl, nOffset);
+        return std::string(psz ? psz : "");
+    };
+    gvRecus.push_back({LitOctets<int32_t>(pcl, O(8, 12)), LitOctets<uint32_t>(pcl, O(12, 16)), Texte(O(16, 20)),
+                       Texte(O(20, 28)), Texte(O(105, 149)), Texte(O(121, 177)),
                        pcl->StringDump(XEI_ALL).pszGet(), static_cast<int>(pcl->nNumInfo())});
     return 0;
 }
@@ -171,6 +175,8 @@ TEST_F(CRuntimeTest, NormalLaunchPrintsReportsAndReturnsTheCode)
     EXPECT_EQ(r.nNiveau, EL_USERERROR);
     EXPECT_EQ(r.nCode, 4242u);
     EXPECT_EQ(r.strUser, "Disk full: %s %1$s");
+    EXPECT_EQ(r.strDebug, "Raised by the script " + strScript + ", line 9.");
+    EXPECT_EQ(r.strCaption, "invoice.zvp");
     EXPECT_EQ(r.strModule, "zv150vm.so");
     EXPECT_EQ(r.nInfos, 2);
     EXPECT_NE(r.strRapport.find("Disk full: %s %1$s"), std::string::npos) << r.strRapport;
