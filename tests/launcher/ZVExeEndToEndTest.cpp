@@ -255,11 +255,18 @@ TEST_F(ZVExeEndToEndTest, CustomRuntimeNameFoundThroughItsConf)
 TEST_F(ZVExeEndToEndTest, ApplicationLibraryGivenAsAFullPathIsHandedByFileName)
 {
     Place("zv150vm", m_sApp);
-    Patche({"--zvl", "/nowhere/at/all/app.zvl"});
+    // Patched into a copy: the original keeps its template and names its library after itself.
+    const std::string sCopie = m_sApp + "/copy";
+    Patche({"-o", sCopie, "--zvl", "/nowhere/at/all/app.zvl"});
     Ecrit(m_sApp + "/app.zvl", "print by name\n");
-    Resultat r = Demarre();
+    Resultat r = Lance({sCopie}, m_sRacine);
     EXPECT_EQ(0, r.nCode) << r.sErr;
     EXPECT_EQ("by name\n", r.sOut);
+
+    Script("print by default\n");
+    r = Demarre();
+    EXPECT_EQ(0, r.nCode) << r.sErr;
+    EXPECT_EQ("by default\n", r.sOut);
 }
 
 TEST_F(ZVExeEndToEndTest, FailingStartsAndRuns)
