@@ -1,0 +1,260 @@
+// CZVExe: the launcher object that finds and starts the runtime, hands it the application and runs the project.
+#include "launcher/CZVExe.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "base/errors/CXError.h"
+#include "base/files/CDiskFile.h"
+#include "base/settings/CParametreExecution.h"
+#include "base/strings/StrCopy.h"
+#include "base/system/ModuleFileName.h"
+#include "launcher/RuntimeEntry.h"
+#include "launcher/RuntimeSearch.h"
+
+// The template values. 'used' and the volatile copy in s_bChargeInfoExe keep both objects, with
+// their bytes, in the initialised data of the program whatever the optimiser concludes.
+__attribute__((used)) _stINFOEXE gstInfoExe = {
+    {},
+    "zv150vm.so",
+    "default.zvl",
+    0,
+    {},
+    0,
+    {},
+    gnInfoExeReserve3,
+    "default.zvp",
+    gnInfoExeReserve4,
+    0,
+    {},
+    0,
+    {},
+};
+__attribute__((used)) char gszFilePath[gnTailleRepFichiers] = ".\0**** Rep. Fichiers ****";
+
+namespace {
+
+// Start-up messages, French then English, bytes in ISO 8859-1.
+constexpr const char gszMsgInfoExe[] =
+    "Le fichier ex\xE9"
+    "cutable n'est pas valide.\r\nLes informations sont erron\xE9"
+    "e.\r\nInvalid program file.\r\nBad information.";
+constexpr const char gszMsgVMIntrouvable[] =
+    "Impossible de trouver la librairie zv150vm.so.\r\nVerifiez que les librairies n\xE9"
+    "cessaires au fonctionnement de l'ex\xE9"
+    "cutable soient accessibles par le PATH.\r\nUnable to find zv150vm.so librairie.\r\n"
+    "Check whether librairies used to operate the executable can be accessed by PATH.";
+constexpr const char gszMsgInitVM[] =
+    "Echec lors de l'initialisation de la DLL zv150vm.so.\r\nFailure initializing zv150vm.so.";
+
+constexpr unsigned gnTailleCheminModule = 4097;
+constexpr int gnCodeEchec = -1;
+
+void __StockeCode(int* pnExit, int nCode)
+{
+    if (pnExit)
+        *pnExit = nCode;
+}
+
+// Whole bytes to standard error, percent signs and NULs of the text included up to its length.
+void __EcritErreur(const char* psz, size_t n)
+{
+    if (n)
+        std::fwrite(psz, 1, n, stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+}  // namespace
+
+CZVExe::CZVExe(HINSTANCE__* hInstance, HINSTANCE__* hPrevInstance, const char* pszCmdLine)
+    : m_hInstance(hInstance),
+      m_hPrevInstance(hPrevInstance),
+      m_clCmdLine(pszCmdLine),
+      m_stInfoExe(),
+      m_bVMInit(0),
+      m_hFramework(nullptr),
+      m_pfnTermLibrary(nullptr)
+{
+    _stRECHERCHEFRAMEWORK* pstRecherche = pstRechercheFramework();
+    pstRecherche->pstInfoExe = &m_stInfoExe;
+
+    char szModule[gnTailleCheminModule] = "";
+    if (GetModuleFileName(nullptr, szModule, sizeof(szModule)))
+        m_clCheminExe = szModule;
+
+    // The directory keeps its final separator. A path too long to split still yields its whole
+    // directory, so that no candidate built on it is mistaken for a shorter one.
+    if (std::strlen(szModule) <= CDiskFile::ZV_MAX_PATH) {
+        char szDir[CDiskFile::ZV_MAX_PATH + 1] = "";
+        CDiskFile::SplitPath(szModule, szDir, nullptr);
+        pstRecherche->clRepExe = szDir;
+    } else {
+        pstRecherche->clRepExe = m_clCheminExe.clGauche(m_clCheminExe.nRPos('/') + 1);
+    }
+}
+
+CZVExe::~CZVExe()
+{
+    if (pstRechercheFramework()->pstInfoExe == &m_stInfoExe)
+        pstRechercheFramework()->pstInfoExe = nullptr;
+}
+
+void CZVExe::_vAfficheErreur(const char* pszMessage) const
+{
+    const char* psz = pszMessage ? pszMessage : "";
+    __EcritErreur(psz, std::strlen(psz));
+}
+
+bool CZVExe::s_bChargeInfoExe(HINSTANCE__*, _stINFOEXE* pstInfoExe)
+{
+    if (!pstInfoExe)
+        return false;
+    // Byte by byte through a volatile view: the block is read from the data as patched in the
+    // file, never from what the compiler knows of its initialiser.
+    const volatile unsigned char* pabSource = reinterpret_cast<const volatile unsigned char*>(&gstInfoExe);
+    unsigned char* pabCible = reinterpret_cast<unsigned char*>(pstInfoExe);
+    for (size_t i = 0; i < sizeof(_stINFOEXE); ++i)
+        pabCible[i] = pabSource[i];
+    // A patched block whose texts lack their terminator would be read past its areas.
+    return std::memchr(pstInfoExe->szNomFramework, 0, sizeof(pstInfoExe->szNomFramework)) &&
+           std::memchr(pstInfoExe->szNomZVL, 0, sizeof(pstInfoExe->szNomZVL)) &&
+           std::memchr(pstInfoExe->szNomProjet, 0, sizeof(pstInfoExe->szNomProjet));
+}
+
+int CZVExe::_CallBackErreurVM(const CXError* pclError, unsigned long, unsigned int)
+{
+    if (!pclError)
+        return 0;
+    CTString clRapport = pclError->StringDump(XEI_ALL);
+    __EcritErreur(clRapport.pszGet(), static_cast<size_t>(clRapport.nTaille()));
+    return 0;
+}
+
+bool CZVExe::bInit(int* pnExit)
+{
+    m_bVMInit = 0;
+    if (!_bChargeInfoExe(pnExit))
+        return false;
+    if (!_bCheckMonoInstance(pnExit))
+        return false;
+    if (!_bInitFramework(pnExit)) {
+        bTerm();
+        return false;
+    }
+    if (!_bVerifMajReseau(pnExit))
+        return false;
+    if (!_bInitZVL(pnExit)) {
+        bTerm();
+        return false;
+    }
+    _InitParamDQ();
+    SetVersionActive(m_stInfoExe.nVersionActive);
+    return true;
+}
+
+bool CZVExe::_bChargeInfoExe(int* pnExit)
+{
+    if (s_bChargeInfoExe(m_hInstance, &m_stInfoExe))
+        return true;
+    _vAfficheErreur(gszMsgInfoExe);
+    __StockeCode(pnExit, gnCodeEchec);
+    return false;
+}
+
+bool CZVExe::_bInitFramework(int* pnExit)
+{
+    char szVMPath[CDiskFile::ZV_MAX_PATH + 1] = "";
+    {
+        CParametreExecution clParametres;
+        clParametres.Initialise(m_clCheminExe.pszGet());
+        clParametres.nLitChaineSection("FRAMEWORK", "VMPATH", "", szVMPath, sizeof(szVMPath));
+    }
+
+    m_hFramework = hTrouveEtChargeVM(m_stInfoExe.szNomFramework, szVMPath);
+    if (!m_hFramework) {
+        _vAfficheErreur(gszMsgVMIntrouvable);
+        __StockeCode(pnExit, gnCodeEchec);
+        return false;
+    }
+
+    m_bVMInit = bInitVM(m_hFramework) ? 1 : 0;
+    if (!m_bVMInit) {
+        _vAfficheErreur(gszMsgInitVM);
+        __StockeCode(pnExit, gnCodeEchec);
+        return false;
+    }
+
+    auto pfnQueryProxy = reinterpret_cast<PFN_pQueryProxy>(dlsym(m_hFramework, "pQueryProxy"));
+    IZVRuntimeProxy* pclProxy = pfnQueryProxy ? pfnQueryProxy(gnQueryProxyCode) : nullptr;
+    if (!pclProxy) {
+        __StockeCode(pnExit, gnCodeEchec);
+        return false;
+    }
+    pclProxy->vSetCallBackErreur(&CZVExe::_CallBackErreurVM, 0, 0);
+
+    m_pfnTermLibrary = reinterpret_cast<PFN_TermLibrary>(dlsym(m_hFramework, "TermLibrary"));
+    return true;
+}
+
+bool CZVExe::_bInitZVL(int* pnExit)
+{
+    if (m_stInfoExe.szNomZVL[0] == '\0' || std::strcmp(m_stInfoExe.szNomZVL, gszInfoExeNomZVL) == 0) {
+        // Named after the executable: '/opt/app/invoice' uses 'invoice.ZVL'. Only the file name
+        // reaches the runtime, so it is built from the executable's file name alone.
+        char szZVL[CDiskFile::ZV_MAX_PATH + 1] = "";
+        STR_nCopy(szZVL, sizeof(szZVL), CDiskFile::pszGetPtrToFileName(m_clCheminExe.pszGet()), -1);
+        CDiskFile::ChangeExtension(szZVL, sizeof(szZVL), ".ZVL");
+        STR_nCopy(m_stInfoExe.szNomZVL, sizeof(m_stInfoExe.szNomZVL), szZVL, -1);
+    }
+    char szNomExt[CDiskFile::ZV_MAX_PATH + 1] = "";
+    CDiskFile::SplitPath(m_stInfoExe.szNomZVL, nullptr, szNomExt);
+    if (!bDonneZVL(szNomExt, m_stInfoExe.oPositionZVL)) {
+        __StockeCode(pnExit, gnCodeEchec);
+        return false;
+    }
+    return true;
+}
+
+void CZVExe::_InitParamDQ()
+{
+    // The field as patched in the file, read through a volatile view for the same reason as
+    // the block; a field without terminator is cut at its last byte.
+    char szRep[gnTailleRepFichiers];
+    const volatile char* pszSource = gszFilePath;
+    for (unsigned i = 0; i < gnTailleRepFichiers; ++i)
+        szRep[i] = pszSource[i];
+    szRep[gnTailleRepFichiers - 1] = '\0';
+    DonneRepDQ(szRep);
+}
+
+int CZVExe::nRun()
+{
+    int nRetour = 0;
+    if (bRunExec(eMODEVM_NORMAL, m_stInfoExe.szNomProjet, m_clCmdLine.pszGet(), &nRetour))
+        return nRetour;
+    CTString clMessage;
+    clMessage.printf("<%s> execution failed, return code = %d", m_stInfoExe.szNomProjet, nRetour);
+    _vAfficheErreur(clMessage.pszGet());
+    return gnCodeEchec;
+}
+
+bool CZVExe::bTerm()
+{
+    if (m_bVMInit) {
+        TermVM(0);
+        m_bVMInit = 0;
+    }
+    if (m_hFramework) {
+        if (m_pfnTermLibrary)
+            m_pfnTermLibrary();
+        dlclose(m_hFramework);
+        m_hFramework = nullptr;
+        m_pfnTermLibrary = nullptr;
+        // The entry points lived in the unloaded library: forget them.
+        bInitVM(nullptr);
+    }
+    return true;
+}

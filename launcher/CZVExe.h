@@ -1,0 +1,71 @@
+// CZVExe: the launcher object that finds and starts the runtime, hands it the application and runs the project.
+#pragma once
+
+#include "base/strings/CTString.h"
+#include "launcher/InfoExe.h"
+#include "launcher/RuntimeContract.h"
+
+struct HINSTANCE__;
+class CXError;
+
+// The information block and the data-files directory of this executable, in its initialised
+// data with their template values; the build tool patches them in the file.
+extern "C" _stINFOEXE gstInfoExe;
+extern "C" char gszFilePath[gnTailleRepFichiers];
+
+// Start and stop order: bInit, then nRun (once), then bTerm, then destruction. The destructor
+// does not unload the runtime: bTerm must have run. A failing bInit has already undone what it
+// loaded. Used from one thread; the error callback may run on any runtime thread.
+class CZVExe {
+public:
+    CZVExe(HINSTANCE__* hInstance, HINSTANCE__* hPrevInstance, const char* pszCmdLine);
+    virtual ~CZVExe();
+    CZVExe(const CZVExe&) = delete;
+    CZVExe& operator=(const CZVExe&) = delete;
+
+    // Error display: the message unchanged on standard error, then one line feed.
+    virtual void _vAfficheErreur(const char* pszMessage) const;
+
+    // The whole initialisation. On failure stores the process exit code (-1) through pnExit
+    // (when given) and returns false.
+    bool bInit(int* pnExit);
+    // Runs the project; its return code, or -1 when the runtime reports that the run failed.
+    int nRun();
+    // Ends the runtime (when bound), calls its "TermLibrary" and unloads it. Safe to repeat;
+    // always true.
+    bool bTerm();
+
+    // Copies the executable's information block into *pstInfoExe. False when the block is not
+    // usable (a text area without its terminator).
+    static bool s_bChargeInfoExe(HINSTANCE__* hInstance, _stINFOEXE* pstInfoExe);
+    // Error callback installed in the runtime: writes the error's full report, then one line
+    // feed, on standard error; returns 0. The two further arguments are not used.
+    static int _CallBackErreurVM(const CXError* pclError, unsigned long dwParam, unsigned int nParam);
+
+    // Steps of the desktop platform that have nothing to do here.
+    static void s_KillSplash(void*) {}
+    static void s_ExecuteAction(void*, unsigned int, unsigned long) {}
+    void LibereMutex() {}
+    void _InitElementIntegre() {}
+
+    const _stINFOEXE& stGetInfoExe() const { return m_stInfoExe; }
+    const char* pszGetCheminExe() const { return m_clCheminExe.pszGet(); }
+
+protected:
+    bool _bChargeInfoExe(int* pnExit);
+    bool _bCheckMonoInstance(int*) { return true; }
+    bool _bInitFramework(int* pnExit);
+    bool _bVerifMajReseau(int*) { return true; }
+    bool _bInitZVL(int* pnExit);
+    void _InitParamDQ();
+
+private:
+    HINSTANCE__* m_hInstance;
+    HINSTANCE__* m_hPrevInstance;
+    CTString m_clCmdLine;
+    _stINFOEXE m_stInfoExe;
+    CTString m_clCheminExe;
+    int32_t m_bVMInit;          // the entry table is bound
+    void* m_hFramework;         // loader handle of the runtime library, owned
+    PFN_TermLibrary m_pfnTermLibrary;
+};

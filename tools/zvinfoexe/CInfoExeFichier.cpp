@@ -1,0 +1,262 @@
+// CInfoExeFichier: a built ZVExe executable held in memory, its information block and data-files field found, read and rewritten.
+#include "tools/zvinfoexe/CInfoExeFichier.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cinttypes>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr size_t nLongMarque = sizeof(gszRepFichiersMarque) - 1;
+
+bool __bZeros(const unsigned char* pab, size_t n)
+{
+    for (size_t i = 0; i < n; ++i) {
+        if (pab[i])
+            return false;
+    }
+    return true;
+}
+
+// Start of the data-files field whose marker lies at nMarque, or -1. Template: "." NUL marker
+// NUL. Written by this tool: directory, NUL, zeros up to the marker at offset 237, NUL.
+long __nDebutRepFichiers(const unsigned char* pab, size_t nTaille, size_t nMarque)
+{
+    if (nMarque < 2 || nMarque + nLongMarque >= nTaille || pab[nMarque + nLongMarque] != 0 || pab[nMarque - 1] != 0)
+        return -1;
+    if (pab[nMarque - 2] == '.') {
+        size_t nDebut = nMarque - 2;
+        return nDebut + gnTailleRepFichiers <= nTaille ? static_cast<long>(nDebut) : -1;
+    }
+    if (nMarque < CInfoExeFichier::nPosMarqueEcrite)
+        return -1;
+    size_t nDebut = nMarque - CInfoExeFichier::nPosMarqueEcrite;
+    const unsigned char* pabFin = static_cast<const unsigned char*>(std::memchr(pab + nDebut, 0, nMarque - nDebut));
+    if (!pabFin || !__bZeros(pabFin, static_cast<size_t>(pab + nMarque - pabFin)))
+        return -1;
+    return static_cast<long>(nDebut);
+}
+
+bool __bEntier(const char* psz, long long nMin, long long nMax, long long* pn)
+{
+    if (!psz || !*psz)
+        return false;
+    errno = 0;
+    char* pszFin = nullptr;
+    long long n = std::strtoll(psz, &pszFin, 0);
+    if (errno || *pszFin || n < nMin || n > nMax)
+        return false;
+    *pn = n;
+    return true;
+}
+
+void __Erreur(CTString* pcl, const char* psz)
+{
+    if (pcl)
+        *pcl = psz;
+}
+
+}  // namespace
+
+bool CInfoExeFichier::bCharge(const char* pszFichier, CTString* pclErreur)
+{
+    FILE* pf = std::fopen(pszFichier, "rb");
+    if (!pf) {
+        if (pclErreur)
+            pclErreur->printf("%s: cannot open: %s", pszFichier, std::strerror(errno));
+        return false;
+    }
+    CSimpleBuffer clLu;
+    bool bOk = std::fseek(pf, 0, SEEK_END) == 0;
+    long nTaille = bOk ? std::ftell(pf) : -1;
+    bOk = nTaille >= 0 && static_cast<unsigned long>(nTaille) < UINT_MAX && std::fseek(pf, 0, SEEK_SET) == 0 &&
+          clLu.SetSize(static_cast<unsigned>(nTaille)) &&
+          std::fread(clLu.pGetData(), 1, static_cast<size_t>(nTaille), pf) == static_cast<size_t>(nTaille);
+    std::fclose(pf);
+    if (!bOk) {
+        if (pclErreur)
+            pclErreur->printf("%s: cannot read the file", pszFichier);
+        return false;
+    }
+    return bChargeOctets(clLu.pGetData(), clLu.dwGetSize(), pclErreur);
+}
+
+bool CInfoExeFichier::bChargeOctets(const void* pOctets, unsigned nTaille, CTString* pclErreur)
+{
+    if (!m_clOctets.CopyBuffer(pOctets, nTaille)) {
+        __Erreur(pclErreur, "out of memory");
+        return false;
+    }
+    return _bTrouve(pclErreur);
+}
+
+bool CInfoExeFichier::_bTrouve(CTString* pclErreur)
+{
+    const unsigned char* pab = _pabOctets();
+    const size_t nTaille = m_clOctets.dwGetSize();
+    int nInfos = 0;
+    for (size_t i = 0; pab && i + sizeof(_stINFOEXE) <= nTaille; ++i) {
+        if (bFormeInfoExe(pab + i)) {
+            m_nPosInfo = static_cast<unsigned>(i);
+            ++nInfos;
+        }
+    }
+    int nReps = 0;
+    for (size_t i = 0; pab && i + nLongMarque <= nTaille; ++i) {
+        const void* pTrouve = memmem(pab + i, nTaille - i, gszRepFichiersMarque, nLongMarque);
+        if (!pTrouve)
+            break;
+        i = static_cast<size_t>(static_cast<const unsigned char*>(pTrouve) - pab);
+        long nDebut = __nDebutRepFichiers(pab, nTaille, i);
+        if (nDebut >= 0) {
+            m_nPosRep = static_cast<unsigned>(nDebut);
+            ++nReps;
+        }
+    }
+    if (nInfos != 1) {
+        __Erreur(pclErreur, nInfos ? "the file holds more than one information block"
+                                   : "the file holds no information block: not a ZVExe executable");
+        return false;
+    }
+    if (nReps != 1) {
+        __Erreur(pclErreur, nReps ? "the file holds more than one data-files directory field"
+                                  : "the file holds no data-files directory field: not a ZVExe executable");
+        return false;
+    }
+    return true;
+}
+
+_stINFOEXE CInfoExeFichier::stGetInfo() const
+{
+    _stINFOEXE st;
+    std::memcpy(&st, _pabOctets() + m_nPosInfo, sizeof(st));
+    return st;
+}
+
+CTString CInfoExeFichier::clGetRepFichiers() const
+{
+    const char* psz = reinterpret_cast<const char*>(_pabOctets() + m_nPosRep);
+    return CTString(psz, static_cast<long>(strnlen(psz, gnTailleRepFichiers - 1)));
+}
+
+bool CInfoExeFichier::_bSetTexte(size_t nOffset, size_t nTaille, const char* pszValeur, CTString* pclErreur)
+{
+    size_t nLong = std::strlen(pszValeur);
+    if (nLong >= nTaille) {
+        if (pclErreur)
+            pclErreur->printf("value of %zu characters does not fit a field of %zu characters", nLong, nTaille - 1);
+        return false;
+    }
+    unsigned char* pab = _pabOctets() + nOffset;
+    std::memset(pab, 0, nTaille);
+    std::memcpy(pab, pszValeur, nLong);
+    return true;
+}
+
+bool CInfoExeFichier::bSetChamp(eCHAMPINFOEXE eChamp, const char* pszValeur, CTString* pclErreur)
+{
+    if (!pszValeur || !_pabOctets()) {
+        __Erreur(pclErreur, "no value");
+        return false;
+    }
+    const size_t nInfo = m_nPosInfo;
+    long long n = 0;
+    switch (eChamp) {
+    case eCHAMP_FRAMEWORK:
+    case eCHAMP_ZVL:
+    case eCHAMP_PROJET: {
+        if (!*pszValeur) {
+            __Erreur(pclErreur, "a name cannot be empty");
+            return false;
+        }
+        size_t nOffset = eChamp == eCHAMP_FRAMEWORK ? offsetof(_stINFOEXE, szNomFramework)
+                       : eChamp == eCHAMP_ZVL       ? offsetof(_stINFOEXE, szNomZVL)
+                                                    : offsetof(_stINFOEXE, szNomProjet);
+        size_t nTaille = eChamp == eCHAMP_FRAMEWORK ? sizeof(_stINFOEXE::szNomFramework)
+                       : eChamp == eCHAMP_ZVL       ? sizeof(_stINFOEXE::szNomZVL)
+                                                    : sizeof(_stINFOEXE::szNomProjet);
+        return _bSetTexte(nInfo + nOffset, nTaille, pszValeur, pclErreur);
+    }
+    case eCHAMP_REPFICHIERS: {
+        // The marker stays at the end of the field so that the field is found again.
+        if (std::strlen(pszValeur) > nMaxRepFichiers) {
+            if (pclErreur)
+                pclErreur->printf("a data-files directory has at most %u characters", nMaxRepFichiers);
+            return false;
+        }
+        if (!_bSetTexte(m_nPosRep, gnTailleRepFichiers, pszValeur, pclErreur))
+            return false;
+        std::memcpy(_pabOctets() + m_nPosRep + nPosMarqueEcrite, gszRepFichiersMarque, nLongMarque);
+        return true;
+    }
+    case eCHAMP_POSITION:
+        if (!__bEntier(pszValeur, LLONG_MIN, LLONG_MAX, &n)) {
+            __Erreur(pclErreur, "the position must be a signed 64-bit integer");
+            return false;
+        }
+        {
+            int64_t o = n;
+            std::memcpy(_pabOctets() + nInfo + offsetof(_stINFOEXE, oPositionZVL), &o, sizeof(o));
+        }
+        return true;
+    case eCHAMP_RESTREINT:
+    case eCHAMP_COMMUN:
+    case eCHAMP_VERSION: {
+        if (!__bEntier(pszValeur, INT32_MIN, INT32_MAX, &n)) {
+            __Erreur(pclErreur, "the value must be a signed 32-bit integer");
+            return false;
+        }
+        int32_t n32 = static_cast<int32_t>(n);
+        size_t nOffset = eChamp == eCHAMP_RESTREINT ? offsetof(_stINFOEXE, bRechercheRestreinte)
+                       : eChamp == eCHAMP_COMMUN    ? offsetof(_stINFOEXE, bFrameworkCommun)
+                                                    : offsetof(_stINFOEXE, nVersionActive);
+        std::memcpy(_pabOctets() + nInfo + nOffset, &n32, sizeof(n32));
+        return true;
+    }
+    }
+    __Erreur(pclErreur, "unknown field");
+    return false;
+}
+
+bool CInfoExeFichier::bEcrit(const char* pszFichier, const char* pszModeDe, CTString* pclErreur) const
+{
+    FILE* pf = std::fopen(pszFichier, pszModeDe ? "wb" : "r+b");
+    if (!pf) {
+        if (pclErreur)
+            pclErreur->printf("%s: cannot open for writing: %s", pszFichier, std::strerror(errno));
+        return false;
+    }
+    size_t n = m_clOctets.dwGetSize();
+    bool bOk = std::fwrite(m_clOctets.pGetData(), 1, n, pf) == n;
+    bOk = std::fclose(pf) == 0 && bOk;
+    struct stat stSource;
+    if (bOk && pszModeDe && stat(pszModeDe, &stSource) == 0)
+        bOk = chmod(pszFichier, stSource.st_mode & 07777) == 0;
+    if (!bOk && pclErreur)
+        pclErreur->printf("%s: cannot write the file", pszFichier);
+    return bOk;
+}
+
+CTString CInfoExeFichier::clAffiche() const
+{
+    _stINFOEXE st = stGetInfo();
+    CTString cl;
+    cl.printf("information block at offset %u\n"
+              "runtime library: %s\n"
+              "application library: %s\n"
+              "position: %" PRId64 "\n"
+              "restricted search: %d\n"
+              "common directory: %d\n"
+              "project: %s\n"
+              "active version: %d\n"
+              "data-files directory at offset %u\n"
+              "data-files directory: %s\n",
+              m_nPosInfo, st.szNomFramework, st.szNomZVL, st.oPositionZVL, st.bRechercheRestreinte,
+              st.bFrameworkCommun, st.szNomProjet, st.nVersionActive, m_nPosRep, clGetRepFichiers().pszGet());
+    return cl;
+}
