@@ -16,7 +16,9 @@
 #include "base/errors/CXError.h"
 
 // files
+#include "base/files/CDiskFile.h"
 #include "base/files/CZVUnknown.h"
+#include "base/files/XFindData.h"
 
 // messages
 #include "base/messages/AccesDllRes.h"
@@ -24,6 +26,12 @@
 #include "base/messages/CTStringFormat.h"
 #include "base/messages/CTStringFormatMessage.h"
 #include "base/messages/FormatMessage.h"
+
+// settings
+#include "base/settings/CParametreExecution.h"
+#include "base/settings/IParametreExecution.h"
+#include "base/settings/IStdVersion.h"
+#include "base/settings/Profile.h"
 
 // strings
 #include "base/strings/BoundedFormat.h"
@@ -46,4 +54,5 @@
 // system
 #include "base/system/Emule.h"
 #include "base/system/Locale.h"
+#include "base/system/ModuleFileName.h"
 #include "base/system/Win32Api.h"
