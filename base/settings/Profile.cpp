@@ -432,7 +432,9 @@ int WritePrivateProfileString(const char* pszSection, const char* pszKey, const 
                               const char* pszFile)
 {
     std::string sPath;
-    if (!pszSection || !bResolveForWriting(pszFile, sPath))
+    // An empty key would match any line beginning with a blank, and its line could not be
+    // read back: refused.
+    if (!pszSection || (pszKey && !*pszKey) || !bResolveForWriting(pszFile, sPath))
         return 0;
     FILE* pFile = pOpenRegular(sPath, CDiskFile::bExist(sPath.c_str()) ? "r+" : "w+");
     if (!pFile)

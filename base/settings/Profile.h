@@ -19,7 +19,7 @@
 //
 // Sizes are in bytes and include the NUL. Names are at most 260 characters once resolved
 // (backslashes turned into slashes first); a longer one is treated as a file that cannot be
-// opened.
+// opened, and so is anything but a regular file (a device could feed an endless line).
 
 // Path of the user's settings file: the password entry's home directory of the real user id,
 // then "/.NRV.conf", into a buffer of at least 261 bytes. False (buffer untouched) when the
@@ -45,8 +45,8 @@ int GetPrivateProfileInt(const char* pszSection, const char* pszKey, int nDefaul
 // Writes "key = value" in the section (creating the file, the section or the key as needed);
 // an absent value removes the key, an absent key removes the whole section up to the next
 // line beginning with "[". The name is used as given (relative to the working directory).
-// Returns 1 on success; 0 when the file cannot be opened, a write fails, or the section or
-// the file name is absent.
+// Returns 1 on success; 0 when the file cannot be opened (only regular files are), a write
+// fails, the section or the file name is absent, or the key is empty.
 int WritePrivateProfileString(const char* pszSection, const char* pszKey, const char* pszValue,
                               const char* pszFile);
 

@@ -252,6 +252,10 @@ TEST(Profile, WriteFailuresAreReported)
     EXPECT_EQ(WritePrivateProfileString("S", "K", "V", dir.path("no/such/dir.ini").c_str()), 0);
     EXPECT_EQ(WritePrivateProfileString(nullptr, "K", "V", dir.path("n.ini").c_str()), 0);
     EXPECT_EQ(WritePrivateProfileString("S", "K", "V", nullptr), 0);
+    // An empty key is refused rather than taken for the first indented line.
+    const std::string sIndented = dir.write("k.ini", "[S]\n  kept = 1\n");
+    EXPECT_EQ(WritePrivateProfileString("S", "", "V", sIndented.c_str()), 0);
+    EXPECT_EQ(sRead(sIndented), "[S]\n  kept = 1\n");
     const std::string sLong = dir.path(std::string(300, 'x').c_str());
     EXPECT_EQ(WritePrivateProfileString("S", "K", "V", sLong.c_str()), 0);
     EXPECT_EQ(sGet("S", "K", "dflt", sLong), "dflt");
