@@ -52,6 +52,7 @@
 #include "base/strings/Utf8.h"
 
 // system
+#include "base/system/CZVSem.h"
 #include "base/system/Emule.h"
 #include "base/system/Locale.h"
 #include "base/system/ModuleFileName.h"
