@@ -1385,30 +1385,40 @@ int CTString::AddPrintf(const char* pszFormat, ...)
     return n;
 }
 
-int CTString::FormatMessageA(const char* pszFormat, ...)
+namespace {
+
+using PFN_FORMATEUR = unsigned int (*)(unsigned int, const void*, unsigned int, unsigned int, char*, unsigned int,
+                                       char**);
+
+// Formats with one of the message formatters into a block it allocates; the block is
+// handed to the string, whose text is left unchanged on failure (null block).
+int nFormateAlloue(CTString& cl, PFN_FORMATEUR pfn, const char* pszFormat, va_list* pArgs)
 {
     char* psz = nullptr;
-    va_list args;
-    va_start(args, pszFormat);
-    const unsigned int n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING, pszFormat, 0, 0,
-                                            reinterpret_cast<char*>(&psz), 0, reinterpret_cast<char**>(&args));
-    va_end(args);
+    const unsigned int n = pfn(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING, pszFormat, 0, 0,
+                               reinterpret_cast<char*>(&psz), 0, reinterpret_cast<char**>(pArgs));
     if (psz == nullptr)
         return -1;
-    SetBuffer(psz);
+    cl.SetBuffer(psz);
     return static_cast<int>(n);
+}
+
+} // namespace
+
+int CTString::FormatMessageA(const char* pszFormat, ...)
+{
+    va_list args;
+    va_start(args, pszFormat);
+    const int n = nFormateAlloue(*this, ::FormatMessageA, pszFormat, &args);
+    va_end(args);
+    return n;
 }
 
 int CTString::FormatMessageWin(const char* pszFormat, ...)
 {
-    char* psz = nullptr;
     va_list args;
     va_start(args, pszFormat);
-    const unsigned int n = ::FormatMessageWin(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING, pszFormat, 0, 0,
-                                              reinterpret_cast<char*>(&psz), 0, reinterpret_cast<char**>(&args));
+    const int n = nFormateAlloue(*this, ::FormatMessageWin, pszFormat, &args);
     va_end(args);
-    if (psz == nullptr)
-        return -1;
-    SetBuffer(psz);
-    return static_cast<int>(n);
+    return n;
 }

@@ -11,28 +11,12 @@
 #include <string>
 
 #include "base/messages/AccesDllRes.h"
+#include "support/MessageText.h"
 
 namespace {
 
-std::string Msg(unsigned int nId)
-{
-    CTString cl;
-    EXPECT_TRUE(DLLRES_bLoadString(nId, &cl)) << "message " << nId;
-    return cl.pszGet();
-}
-
-std::string MsgF(unsigned int nId, ...)
-{
-    const std::string strFormat = Msg(nId);
-    va_list ap;
-    va_start(ap, nId);
-    char* psz = nullptr;
-    const int n = vasprintf(&psz, strFormat.c_str(), ap);
-    va_end(ap);
-    std::string str = n >= 0 ? psz : "";
-    std::free(psz);
-    return str;
-}
+using zvtest::Msg;
+using zvtest::MsgF;
 
 std::string L(const std::string& str)
 {

@@ -12,33 +12,14 @@
 #include <string>
 
 #include "base/messages/AccesDllRes.h"
+#include "support/MessageText.h"
 
 namespace {
 
 // ---- Helpers ---------------------------------------------------------------------------------
 
-// Text of message nId of the table, as the report shows it.
-std::string Msg(unsigned int nId)
-{
-    CTString cl;
-    EXPECT_TRUE(DLLRES_bLoadString(nId, &cl)) << "message " << nId;
-    return cl.pszGet();
-}
-
-// Message nId formatted with printf inserts.
-std::string MsgF(unsigned int nId, ...)
-{
-    const std::string strFormat = Msg(nId);
-    va_list ap;
-    va_start(ap, nId);
-    char* psz = nullptr;
-    const int n = vasprintf(&psz, strFormat.c_str(), ap);
-    va_end(ap);
-    EXPECT_GE(n, 0);
-    std::string str = n >= 0 ? psz : "";
-    std::free(psz);
-    return str;
-}
+using zvtest::Msg;
+using zvtest::MsgF;
 
 std::string Ligne(const std::string& str)
 {
