@@ -50,6 +50,8 @@ public:
 
     const _stINFOEXE& stGetInfoExe() const { return m_stInfoExe; }
     const char* pszGetCheminExe() const { return m_clCheminExe.pszGet(); }
+    // The command line the object was built with.
+    const char* pszGetCmdLine() const { return m_clCmdLine.pszGet(); }
 
 protected:
     bool _bChargeInfoExe(int* pnExit);

@@ -145,7 +145,7 @@ bool CRuntimeSession::bRunExec(unsigned int nMode, const char* pszProjet, const 
         return false;
     }
     CScriptRunner clRunner(m_clZVL.pszGet(), m_oPosition, pszProjet, pszCmdLine, m_clRepDonnees.pszGet(),
-                           m_nVersionActive, 0, nullptr);
+                           m_nVersionActive, 0, nullptr, reinterpret_cast<ILogger*>(m_nLogger));
     return clRunner.bRun(pnRetour);
 }
 
@@ -154,7 +154,8 @@ bool CRuntimeSession::bRunService(const char* pszProjet, const char* pszCmdLine,
     if (m_bTermine || m_bServiceLance || m_clZVL.bEstVide())
         return false;
     m_pclServiceRunner = new (std::nothrow) CScriptRunner(m_clZVL.pszGet(), m_oPosition, pszProjet, pszCmdLine,
-                                                         m_clRepDonnees.pszGet(), m_nVersionActive, 1, &m_clStop);
+                                                         m_clRepDonnees.pszGet(), m_nVersionActive, 1, &m_clStop,
+                                                         reinterpret_cast<ILogger*>(m_nLogger), pfnStop);
     if (m_pclServiceRunner == nullptr)
         return false;
     m_pfnStop = pfnStop;

@@ -72,7 +72,7 @@ private:
     int m_nVersionActive;
     int m_nModeExecution;
     int m_nHistoConnexion;
-    intptr_t m_nLogger;           // the launcher's ILogger*, kept but not used
+    intptr_t m_nLogger;           // the launcher's ILogger*, handed to the runs (not owned)
     bool m_bTermine;              // code 1012 was received: no more runs
 
     // The service: the thread exists exactly when m_bServiceLance is true.
