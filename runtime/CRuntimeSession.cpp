@@ -10,6 +10,7 @@
 #include "runtime/CRuntimeProxy.h"
 #include "runtime/CScriptRunner.h"
 #include "runtime/ScriptPath.h"
+#include "service/ILogger.h"
 
 namespace {
 
@@ -166,6 +167,9 @@ bool CRuntimeSession::bRunService(const char* pszProjet, const char* pszCmdLine,
         return false;
     }
     m_bServiceLance = true;
+    m_clProjetService.Set(pszProjet);
+    if (ILogger* pclLogger = reinterpret_cast<ILogger*>(m_nLogger))
+        pclLogger->AddLog(ePRIORITY_INFO, "zv150vm.so: the service of project %s has started", m_clProjetService.pszGet());
     return true;
 }
 
@@ -191,6 +195,8 @@ bool CRuntimeSession::bTermService()
     delete m_pclServiceRunner;
     m_pclServiceRunner = nullptr;
     m_pfnStop = nullptr;
+    if (ILogger* pclLogger = reinterpret_cast<ILogger*>(m_nLogger))
+        pclLogger->AddLog(ePRIORITY_INFO, "zv150vm.so: the service of project %s has stopped", m_clProjetService.pszGet());
     return true;
 }
 

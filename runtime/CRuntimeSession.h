@@ -80,5 +80,6 @@ private:
     bool m_bServiceLance;
     CStopSignal m_clStop;
     CScriptRunner* m_pclServiceRunner;  // owned while the service runs
+    CTString m_clProjetService;         // the project the service runs, for its log lines
     PFN_STOPSERVICE m_pfnStop;
 };

@@ -40,7 +40,14 @@ int CServerMain::bStart()
         m_pclLanceur = nullptr;
         return 0;
     }
-    m_pclLanceur->bRunService();
+    // A runtime that refuses to start the project has not started the service: the daemon
+    // must not wait for a service that does not run.
+    if (!m_pclLanceur->bRunService()) {
+        m_pclLanceur->bTerm();
+        delete m_pclLanceur;
+        m_pclLanceur = nullptr;
+        return 0;
+    }
     return 1;
 }
 
@@ -63,6 +70,12 @@ int CServerMain::vbLogStartOK()
 void CServerMain::StopMainLoop()
 {
     m_clSem.Post();
+}
+
+int CServerMain::nArretsEnAttente()
+{
+    int n = 0;
+    return m_clSem.GetValue(&n) == eZVSEM_OK ? n : 0;
 }
 
 void StopMyService(int nCode)

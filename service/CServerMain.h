@@ -20,7 +20,8 @@ public:
     void MainLoop() override;
     ILogger* pclGetLogger() override;
     // Builds the service launcher on the process's command line, initialises it and starts
-    // the project; false (and no launcher) when the initialisation fails.
+    // the project; false (and no launcher) when the initialisation fails or the runtime does
+    // not start the project.
     int bStart() override;
     // Ends the service and the launcher when one runs, then posts the semaphore in any case.
     void Stop() override;
@@ -30,6 +31,8 @@ public:
     void StopMainLoop();
 
     CLogger* pclGetCLogger() { return &m_clLogger; }
+    // Stop requests not yet taken by the main loop (the semaphore's count).
+    int nArretsEnAttente();
     bool bLanceurActif() const { return m_pclLanceur != nullptr; }
 
 private:
