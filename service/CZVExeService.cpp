@@ -9,9 +9,15 @@ CZVExeService::CZVExeService(int bService, HINSTANCE__* hInstance, HINSTANCE__* 
                              const char* pszCmdLine, ILogger* pclLogger)
     : CZVExe(hInstance, hPrevInstance, pszCmdLine), m_bService(bService), m_pclLogger(pclLogger)
 {
+    // A daemon's standard error leads nowhere: the runtime's reports go to the log as well.
+    if (m_bService != 0 && m_pclLogger != nullptr)
+        s_SetAfficheurErreurVM(this);
 }
 
-CZVExeService::~CZVExeService() = default;
+CZVExeService::~CZVExeService()
+{
+    s_SetAfficheurErreurVM(nullptr);
+}
 
 void CZVExeService::_vAfficheErreur(const char* pszMessage) const
 {

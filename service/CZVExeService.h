@@ -6,7 +6,8 @@
 class ILogger;
 
 // Start and stop order: bInit, bRunService, then bStopService and bTerm, then destruction.
-// The logger is not owned and must outlive the object.
+// The logger is not owned and must outlive the object. In service mode the object also
+// receives the runtime's error reports (they go to the log) for as long as it exists.
 class CZVExeService : public CZVExe {
 public:
     CZVExeService(int bService, HINSTANCE__* hInstance, HINSTANCE__* hPrevInstance, const char* pszCmdLine,

@@ -167,6 +167,26 @@ TEST_F(ServiceDaemonTest, StartsDetachedWritesPidFileLogsAndStopsOnSigterm)
     EXPECT_TRUE(bLog(gsServiceArrete, 6));
 }
 
+TEST_F(ServiceDaemonTest, RuntimeErrorReportsGoToTheLog)
+{
+    Script("error 1001 The printer is offline\nfrobnicate\n");
+    ASSERT_EQ(0, Start());
+    for (const char* psz : {"The printer is offline", "line 2: unknown command \"frobnicate\""}) {
+        EXPECT_TRUE(m_pclLog->bAttend(
+            [&](const stLIGNELOG& st) { return st.nPriorite == 2 && st.sTexte.find(psz) != std::string::npos; },
+            knDelai))
+            << psz;
+    }
+    // The failed script ends the service by itself.
+    ASSERT_TRUE(bLog(gsServiceArrete, 6));
+    PT_Recolte();
+    const long long nFin = knDelai / 10;
+    for (long long i = 0; i < nFin && !PT_ProcessusDe(m_sExe).empty(); ++i)
+        usleep(10000);
+    EXPECT_TRUE(PT_ProcessusDe(m_sExe).empty());
+    EXPECT_FALSE(PT_bExiste(m_sPid));
+}
+
 TEST_F(ServiceDaemonTest, FiftyStartStopCyclesLeaveNothingBehind)
 {
     Script("log 6 cycle\nsleep 3600000\n");
