@@ -187,6 +187,49 @@ TEST_F(ServiceDaemonTest, RuntimeErrorReportsGoToTheLog)
     EXPECT_FALSE(PT_bExiste(m_sPid));
 }
 
+TEST_F(ServiceDaemonTest, StartedByProcessOneItDoesNotForkButStillCleansUp)
+{
+    if (access("/usr/bin/unshare", X_OK) != 0)
+        GTEST_SKIP() << "/usr/bin/unshare is not installed";
+    Script("log 6 application started\nsleep 3600000\n");
+    // In a PID namespace of its own the shell is process 1 and stays the program's parent.
+    const pid_t pidUnshare = fork();
+    ASSERT_GE(pidUnshare, 0);
+    if (pidUnshare == 0) {
+        const std::string sCommande = "'" + m_sExe + "' --SERVICE " + m_sNom + "; exit $?";
+        execl("/usr/bin/unshare", "unshare", "--pid", "--fork", "/bin/sh", "-c", sCommande.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_TRUE(bLog("application started", 6));
+    // No first process reports the start here: the pid file is watched for.
+    for (int i = 0; i < knDelai / 10 && PidEcrit() == 0; ++i)
+        usleep(10000);
+    ASSERT_GT(PidEcrit(), 0);
+    const std::vector<pid_t> apid = PT_ProcessusDe(m_sExe);
+    ASSERT_EQ(1u, apid.size());
+    const pid_t pid = apid[0];
+    // The same process wrote the file, with its identifier in its own namespace.
+    const std::string sNSpid = PT_Statut(pid, "NSpid");
+    EXPECT_EQ(sNSpid.substr(sNSpid.find_last_of(" \t") + 1) + "\n", PT_LitFichier(m_sPid));
+    for (int fd : {0, 1, 2}) {
+        char sz[256] = "";
+        const std::string sLien = "/proc/" + std::to_string(pid) + "/fd/" + std::to_string(fd);
+        ASSERT_GT(readlink(sLien.c_str(), sz, sizeof(sz) - 1), 0) << sLien;
+        EXPECT_STREQ("/dev/null", sz) << sLien;
+    }
+    EXPECT_EQ("0022", PT_Statut(pid, "Umask"));
+    char szCwd[256] = "";
+    ASSERT_GT(readlink(("/proc/" + std::to_string(pid) + "/cwd").c_str(), szCwd, sizeof(szCwd) - 1), 0);
+    EXPECT_STREQ("/tmp", szCwd);
+
+    ASSERT_EQ(0, kill(pid, SIGTERM));
+    int nStatut = -1;
+    ASSERT_TRUE(PT_bAttendFin(pidUnshare, knDelai, &nStatut));
+    EXPECT_TRUE(WIFEXITED(nStatut) && WEXITSTATUS(nStatut) == 0) << "status " << nStatut;
+    EXPECT_FALSE(PT_bExiste(m_sPid));
+}
+
 TEST_F(ServiceDaemonTest, FiftyStartStopCyclesLeaveNothingBehind)
 {
     Script("log 6 cycle\nsleep 3600000\n");
