@@ -1,4 +1,6 @@
 // Program entry of ZVExe: message access, command line, then daemon mode or the normal launch through CZVExe.
+#include <new>
+
 #include "base/messages/AccesDllRes.h"
 #include "base/strings/CTString.h"
 #include "launcher/CZVExe.h"
@@ -13,7 +15,9 @@ int main(int argc, char** argv)
     SetCommandLine(argc > 0 ? argc - 1 : 0, argc > 0 ? argv + 1 : argv);
 
     if (bSetOnCmdLine(argc, argv, "--SERVICE")) {
-        gpclServerMain = new CServerMain;
+        gpclServerMain = new (std::nothrow) CServerMain;
+        if (gpclServerMain == nullptr)
+            return -1;
         gpclServiceImp = gpclServerMain;
         CTString clNom;
         bGetCmdLineValue(argc, argv, "--SERVICE", &clNom);

@@ -1,6 +1,8 @@
 // CServerMain: the server object of daemon mode, owning the logger, the semaphore and the running launcher.
 #include "service/CServerMain.h"
 
+#include <new>
+
 #include "launcher/CmdLine.h"
 #include "service/CZVExeService.h"
 #include "service/ServiceMain.h"
@@ -34,7 +36,9 @@ ILogger* CServerMain::pclGetLogger()
 int CServerMain::bStart()
 {
     int nExit = 0;
-    m_pclLanceur = new CZVExeService(1, nullptr, nullptr, GetCommandLine(), &m_clLogger);
+    m_pclLanceur = new (std::nothrow) CZVExeService(1, nullptr, nullptr, GetCommandLine(), &m_clLogger);
+    if (m_pclLanceur == nullptr)
+        return 0;
     if (!m_pclLanceur->bInit(&nExit)) {
         delete m_pclLanceur;
         m_pclLanceur = nullptr;

@@ -16,7 +16,8 @@ CZVExeService::CZVExeService(int bService, HINSTANCE__* hInstance, HINSTANCE__* 
 
 CZVExeService::~CZVExeService()
 {
-    s_SetAfficheurErreurVM(nullptr);
+    if (m_bService != 0 && m_pclLogger != nullptr)
+        s_SetAfficheurErreurVM(nullptr);
 }
 
 void CZVExeService::_vAfficheErreur(const char* pszMessage) const

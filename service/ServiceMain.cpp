@@ -47,8 +47,10 @@ constexpr char gcEchec = '1';
 
 void __Log(const char* pszTexte)
 {
+    ILogger* pclLogger = gpclServiceImp != nullptr ? gpclServiceImp->pclGetLogger() : nullptr;
     // Always as a text: a percent sign in a name or a path is not a conversion.
-    gpclServiceImp->pclGetLogger()->AddLog(ePRIORITY_CRIT, "%s", pszTexte);
+    if (pclLogger != nullptr)
+        pclLogger->AddLog(ePRIORITY_CRIT, "%s", pszTexte);
 }
 
 void __LogMessage(unsigned nId, const char* pszInsert = nullptr)
@@ -410,7 +412,7 @@ bool bChangeUser(int fd, const char* pszUser, int bPermanent)
         // The file keeps its owner; the service can still run.
     }
     char szRep[gnTailleRepService] = "";
-    if ((geteuid() == 0 || getuid() == 0) && gpclServiceImp->vbGetOwnDirectory(szRep)) {
+    if ((geteuid() == 0 || getuid() == 0) && gpclServiceImp != nullptr && gpclServiceImp->vbGetOwnDirectory(szRep)) {
         szRep[sizeof(szRep) - 1] = '\0';
         if (szRep[0] != '\0')
             __DonneRepertoire(pszUser, szRep);
@@ -463,7 +465,7 @@ void TermHandler(int)
         if (!pthread_equal(hAttendu, pthread_self())) {
             // A process-directed signal may land on any thread that does not block it.
             pthread_kill(hAttendu, SIGTERM);
-        } else if (hMainThread.compare_exchange_strong(hAttendu, 0)) {
+        } else if (hMainThread.compare_exchange_strong(hAttendu, 0) && gpclServiceImp != nullptr) {
             gpclServiceImp->Stop();
         }
     }
