@@ -124,11 +124,22 @@ bool CZVExe::s_bChargeInfoExe(HINSTANCE__*, _stINFOEXE* pstInfoExe)
            std::memchr(pstInfoExe->szNomProjet, 0, sizeof(pstInfoExe->szNomProjet));
 }
 
+std::atomic<const CZVExe*> CZVExe::ms_pclAfficheurVM{nullptr};
+
+void CZVExe::s_SetAfficheurErreurVM(const CZVExe* pclAfficheur)
+{
+    ms_pclAfficheurVM.store(pclAfficheur);
+}
+
 int CZVExe::_CallBackErreurVM(const CXError* pclError, unsigned long, unsigned int)
 {
     if (!pclError)
         return 0;
     CTString clRapport = pclError->StringDump(XEI_ALL);
+    if (const CZVExe* pclAfficheur = ms_pclAfficheurVM.load()) {
+        pclAfficheur->_vAfficheErreur(clRapport.pszGet());
+        return 0;
+    }
     __EcritErreur(clRapport.pszGet(), static_cast<size_t>(clRapport.nTaille()));
     return 0;
 }

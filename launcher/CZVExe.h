@@ -1,6 +1,8 @@
 // CZVExe: the launcher object that finds and starts the runtime, hands it the application and runs the project.
 #pragma once
 
+#include <atomic>
+
 #include "base/strings/CTString.h"
 #include "launcher/InfoExe.h"
 #include "launcher/RuntimeContract.h"
@@ -41,6 +43,10 @@ public:
     // Error callback installed in the runtime: writes the error's full report, then one line
     // feed, on standard error; returns 0. The two further arguments are not used.
     static int _CallBackErreurVM(const CXError* pclError, unsigned long dwParam, unsigned int nParam);
+    // The object whose error display receives the runtime's reports instead of standard error
+    // (a daemon has none); null restores standard error. The object must stay alive until the
+    // runtime can no longer report, or be replaced before.
+    static void s_SetAfficheurErreurVM(const CZVExe* pclAfficheur);
 
     // Steps of the desktop platform that have nothing to do here.
     static void s_KillSplash(void*) {}
@@ -50,6 +56,8 @@ public:
 
     const _stINFOEXE& stGetInfoExe() const { return m_stInfoExe; }
     const char* pszGetCheminExe() const { return m_clCheminExe.pszGet(); }
+    // The command line the object was built with.
+    const char* pszGetCmdLine() const { return m_clCmdLine.pszGet(); }
 
 protected:
     bool _bChargeInfoExe(int* pnExit);
@@ -68,4 +76,6 @@ private:
     int32_t m_bVMInit;          // the entry table is bound
     void* m_hFramework;         // loader handle of the runtime library, owned
     PFN_TermLibrary m_pfnTermLibrary;
+
+    static std::atomic<const CZVExe*> ms_pclAfficheurVM;
 };

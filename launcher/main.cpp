@@ -1,17 +1,12 @@
-// Program entry of ZVExe: message access, command line, then the normal launch through CZVExe.
-#include <cstdio>
+// Program entry of ZVExe: message access, command line, then daemon mode or the normal launch through CZVExe.
+#include <new>
 
 #include "base/messages/AccesDllRes.h"
+#include "base/strings/CTString.h"
 #include "launcher/CZVExe.h"
 #include "launcher/CmdLine.h"
-
-namespace {
-
-constexpr const char gszMsgServiceAbsent[] =
-    "Le mode service (--SERVICE) n'est pas disponible dans cette version.\r\n"
-    "Service mode (--SERVICE) is not available in this build.";
-
-}  // namespace
+#include "service/CServerMain.h"
+#include "service/ServiceMain.h"
 
 int main(int argc, char** argv)
 {
@@ -20,9 +15,15 @@ int main(int argc, char** argv)
     SetCommandLine(argc > 0 ? argc - 1 : 0, argc > 0 ? argv + 1 : argv);
 
     if (bSetOnCmdLine(argc, argv, "--SERVICE")) {
-        std::fputs(gszMsgServiceAbsent, stderr);
-        std::fputc('\n', stderr);
-        return -1;
+        gpclServerMain = new (std::nothrow) CServerMain;
+        if (gpclServerMain == nullptr)
+            return -1;
+        gpclServiceImp = gpclServerMain;
+        CTString clNom;
+        bGetCmdLineValue(argc, argv, "--SERVICE", &clNom);
+        nExit = ServiceMain(clNom.pszGet());
+        Term();
+        return nExit;
     }
 
     CZVExe clExe(nullptr, nullptr, GetCommandLine());
@@ -30,5 +31,6 @@ int main(int argc, char** argv)
         return nExit;
     nExit = clExe.nRun();
     clExe.bTerm();
+    Term();
     return nExit;
 }

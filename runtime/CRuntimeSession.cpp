@@ -10,6 +10,7 @@
 #include "runtime/CRuntimeProxy.h"
 #include "runtime/CScriptRunner.h"
 #include "runtime/ScriptPath.h"
+#include "service/ILogger.h"
 
 namespace {
 
@@ -145,7 +146,7 @@ bool CRuntimeSession::bRunExec(unsigned int nMode, const char* pszProjet, const 
         return false;
     }
     CScriptRunner clRunner(m_clZVL.pszGet(), m_oPosition, pszProjet, pszCmdLine, m_clRepDonnees.pszGet(),
-                           m_nVersionActive, 0, nullptr);
+                           m_nVersionActive, 0, nullptr, reinterpret_cast<ILogger*>(m_nLogger));
     return clRunner.bRun(pnRetour);
 }
 
@@ -154,7 +155,8 @@ bool CRuntimeSession::bRunService(const char* pszProjet, const char* pszCmdLine,
     if (m_bTermine || m_bServiceLance || m_clZVL.bEstVide())
         return false;
     m_pclServiceRunner = new (std::nothrow) CScriptRunner(m_clZVL.pszGet(), m_oPosition, pszProjet, pszCmdLine,
-                                                         m_clRepDonnees.pszGet(), m_nVersionActive, 1, &m_clStop);
+                                                         m_clRepDonnees.pszGet(), m_nVersionActive, 1, &m_clStop,
+                                                         reinterpret_cast<ILogger*>(m_nLogger), pfnStop);
     if (m_pclServiceRunner == nullptr)
         return false;
     m_pfnStop = pfnStop;
@@ -165,6 +167,9 @@ bool CRuntimeSession::bRunService(const char* pszProjet, const char* pszCmdLine,
         return false;
     }
     m_bServiceLance = true;
+    m_clProjetService.Set(pszProjet);
+    if (ILogger* pclLogger = reinterpret_cast<ILogger*>(m_nLogger))
+        pclLogger->AddLog(ePRIORITY_INFO, "zv150vm.so: the service of project %s has started", m_clProjetService.pszGet());
     return true;
 }
 
@@ -190,6 +195,8 @@ bool CRuntimeSession::bTermService()
     delete m_pclServiceRunner;
     m_pclServiceRunner = nullptr;
     m_pfnStop = nullptr;
+    if (ILogger* pclLogger = reinterpret_cast<ILogger*>(m_nLogger))
+        pclLogger->AddLog(ePRIORITY_INFO, "zv150vm.so: the service of project %s has stopped", m_clProjetService.pszGet());
     return true;
 }
 

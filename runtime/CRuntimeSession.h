@@ -72,7 +72,7 @@ private:
     int m_nVersionActive;
     int m_nModeExecution;
     int m_nHistoConnexion;
-    intptr_t m_nLogger;           // the launcher's ILogger*, kept but not used
+    intptr_t m_nLogger;           // the launcher's ILogger*, handed to the runs (not owned)
     bool m_bTermine;              // code 1012 was received: no more runs
 
     // The service: the thread exists exactly when m_bServiceLance is true.
@@ -80,5 +80,6 @@ private:
     bool m_bServiceLance;
     CStopSignal m_clStop;
     CScriptRunner* m_pclServiceRunner;  // owned while the service runs
+    CTString m_clProjetService;         // the project the service runs, for its log lines
     PFN_STOPSERVICE m_pfnStop;
 };

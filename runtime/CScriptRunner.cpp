@@ -15,6 +15,7 @@
 #include "base/errors/CXError.h"
 #include "runtime/CRuntimeProxy.h"
 #include "runtime/CStopSignal.h"
+#include "service/ILogger.h"
 
 namespace {
 
@@ -51,9 +52,11 @@ bool LitEntier(const char* psz, long long nMin, long long nMax, long long* pn)
 
 CScriptRunner::CScriptRunner(const char* pszScript, long long oPosition, const char* pszProjet,
                              const char* pszCmdLine, const char* pszRepDonnees, int nVersion,
-                             unsigned short wThread, CStopSignal* pclStop)
+                             unsigned short wThread, CStopSignal* pclStop, ILogger* pclLogger,
+                             PFN_STOPSERVICE pfnStop)
     : m_clScript(pszScript), m_oPosition(oPosition), m_clProjet(pszProjet), m_clCmdLine(pszCmdLine),
-      m_clRepDonnees(pszRepDonnees), m_nVersion(nVersion), m_wThread(wThread), m_pclStop(pclStop)
+      m_clRepDonnees(pszRepDonnees), m_nVersion(nVersion), m_wThread(wThread), m_pclStop(pclStop),
+      m_pclLogger(pclLogger), m_pfnStop(pfnStop)
 {
 }
 
@@ -235,6 +238,54 @@ CScriptRunner::eSUITE CScriptRunner::_eExecuteLigne(const char* pszLigne, unsign
         timespec stReste = {static_cast<time_t>(n / 1000), static_cast<long>(n % 1000) * 1000000L};
         while (nanosleep(&stReste, &stReste) != 0 && errno == EINTR) {
         }
+        return eSUITE_CONTINUE;
+    } else if (std::strcmp(pszMotCle, "busy") == 0) {
+        long long n = 0;
+        if (!LitEntier(pszArg, 0, ms_nSleepMax, &n))
+            return _eErreurScript(nLigne, "\"busy\" needs a duration in milliseconds, from 0 to 3600000", pszLigne);
+        timespec stDebut, stMaintenant;
+        clock_gettime(CLOCK_MONOTONIC, &stDebut);
+        do {
+            clock_gettime(CLOCK_MONOTONIC, &stMaintenant);
+        } while ((stMaintenant.tv_sec - stDebut.tv_sec) * 1000LL + (stMaintenant.tv_nsec - stDebut.tv_nsec) / 1000000L <
+                 n);
+        return eSUITE_CONTINUE;
+    } else if (std::strcmp(pszMotCle, "log") == 0 || std::strcmp(pszMotCle, "logevent") == 0) {
+        const bool bEvent = pszMotCle[3] != '\0';
+        // Priority, then (logevent) the event, each a word of its own; the rest is the text.
+        long long anValeurs[2] = {0, 0};
+        const char* p = pszArg;
+        for (int i = 0; i < (bEvent ? 2 : 1); ++i) {
+            const char* pFin = p;
+            while (*pFin != '\0' && !EstBlanc(*pFin))
+                ++pFin;
+            const CTString clMot(p, static_cast<long>(pFin - p));
+            const bool bOk = i == 0 ? LitEntier(clMot.pszGet(), 0, ms_nPrioriteMax, &anValeurs[i])
+                                    : LitEntier(clMot.pszGet(), INT_MIN, INT_MAX, &anValeurs[i]);
+            if (!bOk)
+                return _eErreurScript(nLigne,
+                                      bEvent ? "\"logevent\" needs a priority from 0 to 7, an event (signed 32-bit), "
+                                               "then a text"
+                                             : "\"log\" needs a priority from 0 to 7, then a text",
+                                      pszLigne);
+            p = SauteBlancs(pFin);
+        }
+        if (m_pclLogger != nullptr) {
+            const ePRIORITY ePriorite = static_cast<ePRIORITY>(anValeurs[0]);
+            if (bEvent) {
+                const int nEvent = static_cast<int>(anValeurs[1]);
+                m_pclLogger->AddLogEvent(ePriorite, nEvent, "event %d: %s", nEvent, p);
+            } else {
+                m_pclLogger->AddLog(ePriorite, "%s", p);
+            }
+        }
+        return eSUITE_CONTINUE;
+    } else if (std::strcmp(pszMotCle, "stopservice") == 0) {
+        long long n = 0;
+        if (!LitEntier(pszArg, INT_MIN, INT_MAX, &n))
+            return _eErreurScript(nLigne, "\"stopservice\" needs a code, a signed 32-bit decimal number", pszLigne);
+        if (m_pfnStop != nullptr)
+            m_pfnStop(static_cast<int>(n));
         return eSUITE_CONTINUE;
     } else if (std::strcmp(pszMotCle, "error") == 0) {
         const char* pszFinCode = pszArg;

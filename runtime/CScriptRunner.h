@@ -2,8 +2,10 @@
 #pragma once
 
 #include "base/strings/CTString.h"
+#include "launcher/RuntimeContract.h"
 
 class CSimpleBuffer;
+class ILogger;
 class CStopSignal;
 class CXError;
 
@@ -25,6 +27,12 @@ class CXError;
 //   error CODE TEXT  reports an error with user code CODE (unsigned 32-bit) and message
 //                    TEXT through the error callback, then goes on
 //   sleep MS         waits MS milliseconds (at most 3600000); a stop request cuts it short
+//   busy MS          keeps the thread busy MS milliseconds (at most 3600000), deaf to stop requests
+//   log P TEXT       logs TEXT at priority P (0 to 7) through the logger handed by the launcher
+//   logevent P E TEXT  logs "event E: TEXT" at priority P as event E (signed 32-bit)
+//   stopservice N    calls the launcher's stop callback with N (signed 32-bit), then goes on
+// Without a logger the log commands do nothing; without a stop callback (a run that is not
+// a service) stopservice does nothing.
 // A run that reaches the end of the script returns 0. Anything else (unknown command, bad
 // argument, a line longer than ms_nLigneMax, a NUL byte, an unreadable file) is reported
 // through the error callback and fails the run.
@@ -33,11 +41,14 @@ public:
     static constexpr unsigned int ms_nLigneMax = 4096;             // characters, line feed excluded
     static constexpr long long ms_oScriptMax = 1024LL * 1024LL;    // bytes read from the start position
     static constexpr unsigned int ms_nSleepMax = 3600000;         // milliseconds
+    static constexpr int ms_nPrioriteMax = 7;                     // syslog levels 0 to 7
 
     // pclStop may be null (no one can stop the run early); wThread is the thread number
     // given in the context of the errors raised (0 for the launcher's thread).
+    // pclLogger (the launcher's, not owned) and pfnStop may be null.
     CScriptRunner(const char* pszScript, long long oPosition, const char* pszProjet, const char* pszCmdLine,
-                  const char* pszRepDonnees, int nVersion, unsigned short wThread, CStopSignal* pclStop);
+                  const char* pszRepDonnees, int nVersion, unsigned short wThread, CStopSignal* pclStop,
+                  ILogger* pclLogger = nullptr, PFN_STOPSERVICE pfnStop = nullptr);
 
     // Runs the script. True when it reached its end, an `exit`, or a stop request; then
     // *pnRetour (when non-null) receives the return code. False otherwise, *pnRetour untouched.
@@ -63,4 +74,6 @@ private:
     int m_nVersion;
     unsigned short m_wThread;
     CStopSignal* m_pclStop;  // not owned
+    ILogger* m_pclLogger;    // not owned
+    PFN_STOPSERVICE m_pfnStop;
 };

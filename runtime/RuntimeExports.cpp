@@ -66,6 +66,12 @@ int KL_Run_Res(unsigned int nMode, const char* pszProject, const char* pszCmdLin
 
 int KL_Run_Service(const char* pszProject, const char* pszCmdLine, PFN_STOPSERVICE pfnStop, int)
 {
+#if defined(ZV_RUNTIME_REFUSES_SERVICE)
+    (void)pszProject;
+    (void)pszCmdLine;
+    (void)pfnStop;
+    return 0;
+#endif
     return CRuntimeSession::s_pclGet()->bRunService(pszProject, pszCmdLine, pfnStop) ? 1 : 0;
 }
 

@@ -1,6 +1,7 @@
 // The runtime library loaded with the dynamic loader and driven through its exports as the launcher drives it.
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <semaphore.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +22,7 @@
 #include "base/containers/CSimpleBuffer.h"
 #include "base/errors/CXError.h"
 #include "launcher/RuntimeContract.h"
+#include "service/ILogger.h"
 
 namespace {
 
@@ -208,6 +211,15 @@ TEST_F(CRuntimeTest, ScriptFaultsAreReportedAndFailTheRun)
         {"printcmd extra\n", "line 1: \"printcmd\" takes no argument", ""},
         {"print " + std::string(5000, 'x') + "\n", "line 1: the line is longer than 4096 characters", ""},
         {std::string("print a\0b\n", 10), "line 1: the line holds a NUL byte", ""},
+        {"log\n", "line 1: \"log\" needs a priority from 0 to 7", ""},
+        {"log 8 text\n", "line 1: \"log\" needs a priority from 0 to 7", ""},
+        {"log -1 text\n", "line 1: \"log\" needs a priority from 0 to 7", ""},
+        {"log high text\n", "line 1: \"log\" needs a priority from 0 to 7", ""},
+        {"logevent 3\n", "line 1: \"logevent\" needs a priority from 0 to 7, an event", ""},
+        {"logevent 3 2147483648 x\n", "line 1: \"logevent\" needs a priority from 0 to 7, an event", ""},
+        {"stopservice\n", "line 1: \"stopservice\" needs a code", ""},
+        {"stopservice zero\n", "line 1: \"stopservice\" needs a code", ""},
+        {"busy 3600001\n", "line 1: \"busy\" needs a duration", ""},
     };
     Demarre();
     for (const Cas& c : acas) {
@@ -375,6 +387,120 @@ TEST_F(CRuntimeTest, VariantsLackOrRefuse)
     m_h = nullptr;
     Demarre("zv150vm_refusezvl.so");
     DonneScript("exit 0\n", 0);
+    dlclose(m_h);
+
+    m_h = nullptr;
+    Demarre("zv150vm_refuseservice.so");
+    DonneScript("exit 0\n");
+    EXPECT_EQ(Export<PFN_KL_Run_Service>("KL_Run_Service")("svc", "", StopTest, 0), 0);
+    int nResultat = 0, nRetour = 9;
+    Run(5, &nResultat, &nRetour);
+    EXPECT_EQ(nResultat, 1);
+    EXPECT_EQ(nRetour, 0);
+}
+
+// A logger as the launcher hands it over: every call is kept, its text formatted.
+struct Ligne {
+    int nPriorite;
+    int nEvent;
+    std::string strTexte;
+    bool operator==(const Ligne& o) const
+    {
+        return nPriorite == o.nPriorite && nEvent == o.nEvent && strTexte == o.strTexte;
+    }
+};
+
+class CLoggerTest : public ILogger {
+public:
+    int bSetMode(eMODE, ...) override { return 1; }
+    void AddLog(ePRIORITY ePriority, const char* pszFormat, ...) override
+    {
+        va_list ap;
+        va_start(ap, pszFormat);
+        Garde(ePriority, -1, Formate(pszFormat, ap));
+        va_end(ap);
+    }
+    void AddLogEvent(ePRIORITY ePriority, int nEvent, const char* pszFormat, ...) override
+    {
+        va_list ap;
+        va_start(ap, pszFormat);
+        Garde(ePriority, nEvent, Formate(pszFormat, ap));
+        va_end(ap);
+    }
+    void AddLogDetail(ePRIORITY ePriority, int nEvent, const char**, int) override { Garde(ePriority, nEvent, ""); }
+
+    std::vector<Ligne> Lignes()
+    {
+        pthread_mutex_lock(&m_stMutex);
+        std::vector<Ligne> v = m_vLignes;
+        pthread_mutex_unlock(&m_stMutex);
+        return v;
+    }
+
+private:
+    // The service thread and the test's thread both log.
+    static std::string Formate(const char* pszFormat, va_list ap)
+    {
+        char sz[512] = "";
+        vsnprintf(sz, sizeof sz, pszFormat, ap);
+        return sz;
+    }
+    void Garde(ePRIORITY ePriority, int nEvent, const std::string& strTexte)
+    {
+        pthread_mutex_lock(&m_stMutex);
+        m_vLignes.push_back({static_cast<int>(ePriority), nEvent, strTexte});
+        pthread_mutex_unlock(&m_stMutex);
+    }
+    pthread_mutex_t m_stMutex = PTHREAD_MUTEX_INITIALIZER;
+    std::vector<Ligne> m_vLignes;
+};
+
+TEST_F(CRuntimeTest, ScriptLogsThroughTheLoggerItWasHanded)
+{
+    Demarre();
+    DonneScript("log 2 crit %d %s text\nlogevent 6 -5 an event\nlog 0   \nstopservice 0\nbusy 1\nexit 4\n");
+    int nResultat = 0, nRetour = 0;
+    // Without a logger the lines log nothing; stopservice outside a service does nothing.
+    EXPECT_EQ(Run(5, &nResultat, &nRetour), "");
+    EXPECT_EQ(nResultat, 1);
+    EXPECT_EQ(nRetour, 4);
+
+    CLoggerTest clLogger;
+    EXPECT_EQ(Export<PFN_KL_SetParam>("KL_SetParam")(eSETPARAM_LOGGER, reinterpret_cast<intptr_t>(static_cast<ILogger*>(&clLogger))), 0);
+    EXPECT_EQ(Run(5, &nResultat, &nRetour), "");
+    EXPECT_EQ(nRetour, 4);
+    const std::vector<Ligne> vAttendu = {{2, -1, "crit %d %s text"}, {6, -5, "event -5: an event"}, {0, -1, ""}};
+    EXPECT_EQ(clLogger.Lignes(), vAttendu);
+    EXPECT_TRUE(gvRecus.empty());
+}
+
+std::vector<int> gvCodesStop;
+sem_t gstCodes;
+void StopCode(int nCode)
+{
+    gvCodesStop.push_back(nCode);
+    sem_post(&gstCodes);
+}
+
+TEST_F(CRuntimeTest, ServiceCallsTheStopCallbackWithTheScriptsCodesAndLogsItsLife)
+{
+    Demarre();
+    ASSERT_EQ(sem_init(&gstCodes, 0, 0), 0);
+    gvCodesStop.clear();
+    CLoggerTest clLogger;
+    Export<PFN_KL_SetParam>("KL_SetParam")(eSETPARAM_LOGGER, reinterpret_cast<intptr_t>(static_cast<ILogger*>(&clLogger)));
+    DonneScript("stopservice 7\nstopservice 0\nlog 5 waiting\nsleep 3600000\n");
+    ASSERT_EQ(Export<PFN_KL_Run_Service>("KL_Run_Service")("svc.zvp", "", StopCode, 0), 1);
+    EXPECT_EQ(sem_wait(&gstCodes), 0);
+    EXPECT_EQ(sem_wait(&gstCodes), 0);
+    EXPECT_EQ(Export<PFN_KL_Term_Service>("KL_Term_Service")(0), 1);
+    // Stopped from outside: no further call.
+    EXPECT_EQ(gvCodesStop, (std::vector<int>{7, 0}));
+    const std::vector<Ligne> vLignes = clLogger.Lignes();
+    ASSERT_FALSE(vLignes.empty());
+    EXPECT_EQ(vLignes.front(), (Ligne{6, -1, "zv150vm.so: the service of project svc.zvp has started"}));
+    EXPECT_EQ(vLignes.back(), (Ligne{6, -1, "zv150vm.so: the service of project svc.zvp has stopped"}));
+    sem_destroy(&gstCodes);
 }
 
 // Defined dynamic symbols of a library, as nm reports them.

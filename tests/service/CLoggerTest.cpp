@@ -1,0 +1,144 @@
+// CLogger: what each mode writes to the system log, read back from /dev/log.
+#include <gtest/gtest.h>
+
+#include <syslog.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "service/CLogger.h"
+#include "service/CSysLogCapture.h"
+
+namespace {
+
+// Marks the end of what a case logged: whatever arrives before it is what the case wrote.
+const char kszFin[] = "zvtest end of case";
+
+class CLoggerSysLogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string sRaison;
+        m_pcl = CSysLogCapture::s_pclGet(&sRaison);
+        if (m_pcl == nullptr)
+            GTEST_SKIP() << "system log tests skipped: " << sRaison;
+        m_pcl->Vide();
+    }
+
+    // The lines logged before the end mark, which is sent now.
+    std::vector<stLIGNELOG> Lignes()
+    {
+        syslog(LOG_INFO, "%s", kszFin);
+        EXPECT_TRUE(m_pcl->bAttendTexte(kszFin, 10000));
+        std::vector<stLIGNELOG> ast = m_pcl->Lignes();
+        ast.pop_back();
+        m_pcl->Vide();
+        return ast;
+    }
+
+    CSysLogCapture* m_pcl = nullptr;
+};
+
+TEST_F(CLoggerSysLogTest, EachOperationWritesItsTextAtItsPriority)
+{
+    CLogger cl;
+    cl.AddLog(ePRIORITY_CRIT, "x%d", 5);
+    cl.AddLogEvent(ePRIORITY_WARNING, 12, "%s and %u", "text", 7u);
+    const char* apszDetails[] = {"a", "b"};
+    cl.AddLogDetail(ePRIORITY_ERR, 7, apszDetails, 2);
+    const char* apszCompte[] = {"%d details"};
+    cl.AddLogDetail(ePRIORITY_DEBUG, 7, apszCompte, 3);
+    cl.AddLogDetail(ePRIORITY_DEBUG, 7, nullptr, 1);
+    const char* apszNul[] = {nullptr};
+    cl.AddLogDetail(ePRIORITY_DEBUG, 7, apszNul, 1);
+    std::vector<stLIGNELOG> ast = Lignes();
+    struct Attendu {
+        int nPriorite;
+        const char* pszTexte;
+    } aAttendus[] = {{2, "x5"}, {4, "text and 7"}, {3, "a"}, {7, "3 details"}};
+    ASSERT_EQ(sizeof(aAttendus) / sizeof(aAttendus[0]), ast.size());
+    for (size_t i = 0; i < ast.size(); ++i) {
+        EXPECT_EQ(aAttendus[i].nPriorite, ast[i].nPriorite) << i;
+        EXPECT_EQ(aAttendus[i].pszTexte, ast[i].sTexte) << i;
+        EXPECT_EQ(getpid(), ast[i].pid) << i;
+        EXPECT_EQ(1, ast[i].nFacilite) << "no openlog: the user facility";
+    }
+}
+
+TEST_F(CLoggerSysLogTest, SystemErrorAppendsTheErrorNumberAndItsText)
+{
+    CLogger cl;
+    errno = ENOENT;
+    cl.AddLogSystemError("open %s", "f");
+    errno = EACCES;
+    cl.AddLogSystemError("100%% %s", "%d%s%n");
+    std::vector<stLIGNELOG> ast = Lignes();
+    ASSERT_EQ(2u, ast.size());
+    EXPECT_EQ(3, ast[0].nPriorite);
+    EXPECT_EQ(std::string("open f , error 2, ") + std::strerror(ENOENT), ast[0].sTexte);
+    // Percent signs of the formatted text stay text.
+    EXPECT_EQ(std::string("100% %d%s%n , error 13, ") + std::strerror(EACCES), ast[1].sTexte);
+}
+
+TEST_F(CLoggerSysLogTest, FileModeAndModeZeroWriteNothing)
+{
+    CLogger cl;
+    for (eMODE eMode : {eMODE_FICHIER, static_cast<eMODE>(9), eMODE_AUCUN}) {
+        SCOPED_TRACE(static_cast<int>(eMode));
+        EXPECT_EQ(1, cl.bSetMode(eMode, "/tmp/a.log"));
+        cl.AddLog(ePRIORITY_CRIT, "x%d", 5);
+        cl.AddLogEvent(ePRIORITY_CRIT, 1, "y");
+        const char* apsz[] = {"z"};
+        cl.AddLogDetail(ePRIORITY_CRIT, 1, apsz, 1);
+        if (eMode != eMODE_AUCUN) {
+            errno = ENOENT;
+            cl.AddLogSystemError("w");
+        }
+        EXPECT_TRUE(Lignes().empty());
+    }
+    EXPECT_EQ(1, cl.bSetMode(eMODE_SYSTEME));
+    cl.AddLog(ePRIORITY_CRIT, "back");
+    std::vector<stLIGNELOG> ast = Lignes();
+    ASSERT_EQ(1u, ast.size());
+    EXPECT_EQ("back", ast[0].sTexte);
+}
+
+TEST(CLoggerTest, ModeAndPathOwnership)
+{
+    CLogger cl;
+    EXPECT_EQ(eMODE_SYSTEME, cl.eGetMode());
+    EXPECT_EQ(nullptr, cl.pszGetFichier());
+
+    char szChemin[] = "/tmp/a.log";
+    EXPECT_EQ(1, cl.bSetMode(eMODE_FICHIER, szChemin));
+    EXPECT_EQ(eMODE_FICHIER, cl.eGetMode());
+    ASSERT_NE(nullptr, cl.pszGetFichier());
+    EXPECT_NE(szChemin, cl.pszGetFichier()) << "a copy is kept";
+    szChemin[1] = 'X';
+    EXPECT_STREQ("/tmp/a.log", cl.pszGetFichier());
+
+    EXPECT_EQ(1, cl.bSetMode(eMODE_FICHIER, static_cast<const char*>(nullptr)));
+    EXPECT_EQ(nullptr, cl.pszGetFichier());
+    EXPECT_EQ(1, cl.bSetMode(eMODE_AUCUN, "/tmp/b.log"));
+    EXPECT_EQ(eMODE_AUCUN, cl.eGetMode());
+    EXPECT_STREQ("/tmp/b.log", cl.pszGetFichier());
+    EXPECT_EQ(1, cl.bSetMode(eMODE_SYSTEME));
+    EXPECT_EQ(nullptr, cl.pszGetFichier());
+}
+
+TEST(CLoggerTest, InterfaceSlotOrderSeenByTheRuntime)
+{
+    // The runtime calls through the table: slot 0 bSetMode, 1 AddLog, 2 AddLogEvent, 3 AddLogDetail.
+    CLogger cl;
+    ILogger* pcl = &cl;
+    using PFN_SETMODE = int (*)(ILogger*, eMODE, ...);
+    void** ppTable = *reinterpret_cast<void***>(pcl);
+    auto pfnSetMode = reinterpret_cast<PFN_SETMODE>(ppTable[0]);
+    EXPECT_EQ(1, pfnSetMode(pcl, eMODE_FICHIER, "/tmp/slot.log"));
+    EXPECT_STREQ("/tmp/slot.log", cl.pszGetFichier());
+    EXPECT_EQ(1, pfnSetMode(pcl, eMODE_SYSTEME));
+    EXPECT_EQ(nullptr, cl.pszGetFichier());
+}
+
+} // namespace

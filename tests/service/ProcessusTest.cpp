@@ -1,0 +1,199 @@
+// Processes of the daemon tests: runs with a time limit, reaping of orphans, what /proc says.
+#include "service/ProcessusTest.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <dirent.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+extern char** environ;
+
+namespace {
+
+std::map<pid_t, int> gmapStatuts;
+
+long long MsMonotone()
+{
+    timespec st;
+    clock_gettime(CLOCK_MONOTONIC, &st);
+    return st.tv_sec * 1000LL + st.tv_nsec / 1000000L;
+}
+
+void Pause()
+{
+    timespec st = {0, 2 * 1000000L};
+    nanosleep(&st, nullptr);
+}
+
+} // namespace
+
+void PT_DevientRecuperateur()
+{
+    prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0);
+}
+
+void PT_Recolte()
+{
+    int nStatut = 0;
+    pid_t pid;
+    while ((pid = waitpid(-1, &nStatut, WNOHANG)) > 0)
+        gmapStatuts[pid] = nStatut;
+}
+
+bool PT_bAttendFin(pid_t pid, int nMs, int* pnStatut)
+{
+    const long long nFin = MsMonotone() + nMs;
+    for (;;) {
+        PT_Recolte();
+        auto it = gmapStatuts.find(pid);
+        if (it != gmapStatuts.end()) {
+            if (pnStatut != nullptr)
+                *pnStatut = it->second;
+            gmapStatuts.erase(it);
+            return true;
+        }
+        // Not (or no longer) a descendant of this process: ended when /proc shows it dead.
+        if (!PT_bVivant(pid)) {
+            PT_Recolte();
+            it = gmapStatuts.find(pid);
+            if (pnStatut != nullptr)
+                *pnStatut = it != gmapStatuts.end() ? it->second : -1;
+            if (it != gmapStatuts.end())
+                gmapStatuts.erase(it);
+            return true;
+        }
+        if (MsMonotone() >= nFin)
+            return false;
+        Pause();
+    }
+}
+
+int PT_nLance(const std::vector<std::string>& asArgs, int nMs, const std::vector<std::string>& asEnv,
+              std::string* psErreur)
+{
+    std::vector<std::string> asEnvComplet;
+    for (char** pp = environ; *pp; ++pp)
+        asEnvComplet.push_back(*pp);
+    asEnvComplet.insert(asEnvComplet.end(), asEnv.begin(), asEnv.end());
+    std::vector<char*> apszArgs, apszEnv;
+    for (const std::string& s : asArgs)
+        apszArgs.push_back(const_cast<char*>(s.c_str()));
+    apszArgs.push_back(nullptr);
+    for (const std::string& s : asEnvComplet)
+        apszEnv.push_back(const_cast<char*>(s.c_str()));
+    apszEnv.push_back(nullptr);
+
+    char szErreur[] = "/tmp/zvtest-stderr-XXXXXX";
+    const int fdErreur = psErreur != nullptr ? mkstemp(szErreur) : -1;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int fd = open("/dev/null", O_RDWR);
+        dup2(fd, 0);
+        dup2(fd, 1);
+        dup2(fdErreur >= 0 ? fdErreur : fd, 2);
+        execve(apszArgs[0], apszArgs.data(), apszEnv.data());
+        _exit(127);
+    }
+    int nStatut = 0;
+    int nCode = -1000;
+    if (pid > 0) {
+        if (PT_bAttendFin(pid, nMs, &nStatut)) {
+            if (WIFEXITED(nStatut))
+                nCode = WEXITSTATUS(nStatut);
+        } else {
+            kill(pid, SIGKILL);
+            PT_bAttendFin(pid, 5000, nullptr);
+        }
+    }
+    if (fdErreur >= 0) {
+        *psErreur = PT_LitFichier(szErreur);
+        close(fdErreur);
+        unlink(szErreur);
+    }
+    return nCode;
+}
+
+bool PT_bVivant(pid_t pid)
+{
+    const std::string s = PT_LitFichier("/proc/" + std::to_string(pid) + "/stat");
+    const size_t n = s.rfind(')');
+    return n != std::string::npos && n + 2 < s.size() && s[n + 2] != 'Z' && s[n + 2] != 'X';
+}
+
+std::vector<pid_t> PT_ProcessusDe(const std::string& sChemin)
+{
+    std::vector<pid_t> apid;
+    DIR* pDir = opendir("/proc");
+    if (pDir == nullptr)
+        return apid;
+    while (dirent* p = readdir(pDir)) {
+        const pid_t pid = static_cast<pid_t>(std::atoi(p->d_name));
+        if (pid <= 0)
+            continue;
+        char szLien[4096];
+        const std::string sExe = "/proc/" + std::to_string(pid) + "/exe";
+        const ssize_t n = readlink(sExe.c_str(), szLien, sizeof(szLien) - 1);
+        if (n <= 0)
+            continue;
+        szLien[n] = '\0';
+        if (sChemin == szLien && PT_bVivant(pid))
+            apid.push_back(pid);
+    }
+    closedir(pDir);
+    return apid;
+}
+
+std::string PT_Statut(pid_t pid, const std::string& sCle)
+{
+    std::istringstream is(PT_LitFichier("/proc/" + std::to_string(pid) + "/status"));
+    std::string sLigne;
+    while (std::getline(is, sLigne)) {
+        if (sLigne.compare(0, sCle.size() + 1, sCle + ":") == 0) {
+            size_t n = sCle.size() + 1;
+            while (n < sLigne.size() && (sLigne[n] == ' ' || sLigne[n] == '\t'))
+                ++n;
+            return sLigne.substr(n);
+        }
+    }
+    return "";
+}
+
+std::string PT_LitFichier(const std::string& sChemin)
+{
+    std::ifstream f(sChemin, std::ios::binary);
+    std::ostringstream os;
+    os << f.rdbuf();
+    return os.str();
+}
+
+void PT_EcritFichier(const std::string& sChemin, const std::string& sTexte)
+{
+    std::ofstream f(sChemin, std::ios::binary | std::ios::trunc);
+    f << sTexte;
+}
+
+bool PT_bExiste(const std::string& sChemin)
+{
+    struct stat st;
+    return lstat(sChemin.c_str(), &st) == 0;
+}
+
+bool PT_bCopie(const std::string& sSource, const std::string& sCible)
+{
+    std::ifstream in(sSource, std::ios::binary);
+    std::ofstream out(sCible, std::ios::binary | std::ios::trunc);
+    out << in.rdbuf();
+    out.close();
+    return in.good() && out.good() && chmod(sCible.c_str(), 0755) == 0;
+}

@@ -1,0 +1,464 @@
+// Daemon mode end to end: copies of ZVExe started and stopped by start-stop-daemon, their log read from /dev/log.
+#include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "service/CSysLogCapture.h"
+#include "service/ProcessusTest.h"
+
+namespace {
+
+const char kszSSD[] = "/usr/sbin/start-stop-daemon";
+const int knDelai = 20000; // ms: the limit of every wait; a working daemon needs far less
+
+// Texts the daemon logs.
+const std::string gsMsgNonDemarre = "The service could not be started.";
+const std::string gsMsgLock = "Echec de la cr\xE9"
+                              "ation du fichier de lock du demon";
+// The stand-in runtime's own lines.
+const std::string gsServiceDemarre = "zv150vm.so: the service of project default.zvp has started";
+const std::string gsServiceArrete = "zv150vm.so: the service of project default.zvp has stopped";
+const std::string gsMsgNom = "Nom de service invalide pour le fichier de lock du demon";
+const std::string gsMsgVMIntrouvable =
+    "Impossible de trouver la librairie zv150vm.so.\r\nVerifiez que les librairies n\xE9"
+    "cessaires au fonctionnement de l'ex\xE9"
+    "cutable soient accessibles par le PATH.\r\nUnable to find zv150vm.so librairie.\r\n"
+    "Check whether librairies used to operate the executable can be accessed by PATH.";
+
+class ServiceDaemonTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string sRaison;
+        m_pclLog = CSysLogCapture::s_pclGet(&sRaison);
+        if (m_pclLog == nullptr)
+            GTEST_SKIP() << "daemon tests skipped: " << sRaison;
+        if (access(kszSSD, X_OK) != 0)
+            GTEST_SKIP() << "daemon tests skipped: " << kszSSD << " is not installed";
+        PT_DevientRecuperateur();
+        char szModele[] = "/tmp/zvsvc-XXXXXX";
+        ASSERT_NE(nullptr, mkdtemp(szModele));
+        m_sRep = szModele;
+        chmod(m_sRep.c_str(), 0755);
+        m_sNom = "zvsvc" + std::to_string(getpid());
+        m_sPid = "/var/run/" + m_sNom + ".pid";
+        Installe(ZV_ZVEXE_PATH, "zvsvc");
+        m_pclLog->Vide();
+    }
+
+    void TearDown() override
+    {
+        if (m_sRep.empty())
+            return;
+        // Whatever still runs from this case is ended, so that no case leaves a process behind.
+        for (const std::string& sExe : m_asExes) {
+            for (pid_t pid : PT_ProcessusDe(sExe)) {
+                kill(pid, SIGKILL);
+                PT_bAttendFin(pid, 5000, nullptr);
+            }
+        }
+        PT_Recolte();
+        PT_nLance({"/bin/rm", "-rf", m_sRep}, knDelai);
+        unlink(m_sPid.c_str());
+    }
+
+    // A copy of the program sSource named sNom, with the stand-in runtime beside it.
+    void Installe(const std::string& sSource, const std::string& sNom, const char* pszRuntime = "zv150vm")
+    {
+        m_sExe = m_sRep + "/" + sNom;
+        m_asExes.push_back(m_sExe);
+        ASSERT_TRUE(PT_bCopie(sSource, m_sExe));
+        if (pszRuntime != nullptr) {
+            ASSERT_TRUE(PT_bCopie(std::string(ZV_RUNTIME_DIR) + pszRuntime + ".so", m_sRep + "/zv150vm.so"));
+        }
+    }
+
+    // The application library of the installed program.
+    void Script(const std::string& sTexte) { PT_EcritFichier(m_sExe + ".ZVL", sTexte); }
+
+    int Start(const std::vector<std::string>& asPlus = {})
+    {
+        std::vector<std::string> as = {kszSSD, "--start", "--pidfile", m_sPid, "--exec", m_sExe, "--", "--SERVICE",
+                                       m_sNom};
+        as.insert(as.end(), asPlus.begin(), asPlus.end());
+        return PT_nLance(as, knDelai);
+    }
+
+    int Stop() { return PT_nLance({kszSSD, "--stop", "--pidfile", m_sPid, "--exec", m_sExe, "--retry", "TERM/5"}, knDelai); }
+
+    // The program itself, not through start-stop-daemon.
+    int Direct(const std::vector<std::string>& asArgs)
+    {
+        std::vector<std::string> as = {m_sExe};
+        as.insert(as.end(), asArgs.begin(), asArgs.end());
+        return PT_nLance(as, knDelai);
+    }
+
+    // The identifier the pid file holds, 0 when there is none.
+    pid_t PidEcrit()
+    {
+        const std::string s = PT_LitFichier(m_sPid);
+        return s.empty() ? 0 : static_cast<pid_t>(std::atoi(s.c_str()));
+    }
+
+    bool bLog(const std::string& sTexte, int nPriorite, int nMs = knDelai)
+    {
+        return m_pclLog->bAttend([&](const stLIGNELOG& st) { return st.sTexte == sTexte && st.nPriorite == nPriorite; },
+                                 nMs);
+    }
+
+    CSysLogCapture* m_pclLog = nullptr;
+    std::string m_sRep, m_sExe, m_sNom, m_sPid;
+    std::vector<std::string> m_asExes;
+};
+
+TEST_F(ServiceDaemonTest, StartsDetachedWritesPidFileLogsAndStopsOnSigterm)
+{
+    Script("log 6 up %s %d\nlogevent 3 42 second line\nsleep 3600000\n");
+    ASSERT_EQ(0, Start());
+    // start-stop-daemon has returned: the pid file is already there, with the daemon's identifier.
+    const pid_t pid = PidEcrit();
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(std::to_string(pid) + "\n", PT_LitFichier(m_sPid));
+    struct stat st;
+    ASSERT_EQ(0, stat(m_sPid.c_str(), &st));
+    EXPECT_EQ(0644u, st.st_mode & 0777);
+    EXPECT_TRUE(PT_bVivant(pid));
+    EXPECT_EQ(std::vector<pid_t>{pid}, PT_ProcessusDe(m_sExe));
+
+    // Detached: a session apart from its caller's that it does not lead (so it can never
+    // take a terminal again), standard streams on /dev/null, mask 022, in /tmp.
+    EXPECT_NE(getsid(0), getsid(pid));
+    EXPECT_NE(pid, getsid(pid));
+    for (int fd : {0, 1, 2}) {
+        char sz[256] = "";
+        const std::string sLien = "/proc/" + std::to_string(pid) + "/fd/" + std::to_string(fd);
+        ASSERT_GT(readlink(sLien.c_str(), sz, sizeof(sz) - 1), 0) << sLien;
+        EXPECT_STREQ("/dev/null", sz) << sLien;
+    }
+    EXPECT_EQ("0022", PT_Statut(pid, "Umask"));
+    char szCwd[256] = "";
+    ASSERT_GT(readlink(("/proc/" + std::to_string(pid) + "/cwd").c_str(), szCwd, sizeof(szCwd) - 1), 0);
+    EXPECT_STREQ("/tmp", szCwd);
+
+    // The runtime's own lines, at their priorities, percent signs kept as text.
+    ASSERT_TRUE(bLog(gsServiceDemarre, 6));
+    ASSERT_TRUE(bLog("up %s %d", 6));
+    ASSERT_TRUE(bLog("event 42: second line", 3));
+    for (const stLIGNELOG& stLigne : m_pclLog->Lignes()) {
+        EXPECT_EQ("zvsvc", stLigne.sTag);
+        EXPECT_EQ(1, stLigne.nFacilite); // LOG_USER: no openlog
+        EXPECT_EQ(pid, stLigne.pid);
+    }
+
+    ASSERT_EQ(0, Stop());
+    int nStatut = -1;
+    ASSERT_TRUE(PT_bAttendFin(pid, knDelai, &nStatut));
+    EXPECT_TRUE(WIFEXITED(nStatut) && WEXITSTATUS(nStatut) == 0) << "status " << nStatut;
+    EXPECT_FALSE(PT_bExiste(m_sPid));
+    EXPECT_TRUE(bLog(gsServiceArrete, 6));
+}
+
+TEST_F(ServiceDaemonTest, RuntimeErrorReportsGoToTheLog)
+{
+    Script("error 1001 The printer is offline\nfrobnicate\n");
+    ASSERT_EQ(0, Start());
+    for (const char* psz : {"The printer is offline", "line 2: unknown command \"frobnicate\""}) {
+        EXPECT_TRUE(m_pclLog->bAttend(
+            [&](const stLIGNELOG& st) { return st.nPriorite == 2 && st.sTexte.find(psz) != std::string::npos; },
+            knDelai))
+            << psz;
+    }
+    // The failed script ends the service by itself.
+    ASSERT_TRUE(bLog(gsServiceArrete, 6));
+    PT_Recolte();
+    const long long nFin = knDelai / 10;
+    for (long long i = 0; i < nFin && !PT_ProcessusDe(m_sExe).empty(); ++i)
+        usleep(10000);
+    EXPECT_TRUE(PT_ProcessusDe(m_sExe).empty());
+    EXPECT_FALSE(PT_bExiste(m_sPid));
+}
+
+TEST_F(ServiceDaemonTest, StartedByProcessOneItDoesNotForkButStillCleansUp)
+{
+    if (access("/usr/bin/unshare", X_OK) != 0)
+        GTEST_SKIP() << "/usr/bin/unshare is not installed";
+    Script("log 6 application started\nsleep 3600000\n");
+    // In a PID namespace of its own the shell is process 1 and stays the program's parent.
+    const pid_t pidUnshare = fork();
+    ASSERT_GE(pidUnshare, 0);
+    if (pidUnshare == 0) {
+        const std::string sCommande = "'" + m_sExe + "' --SERVICE " + m_sNom + "; exit $?";
+        execl("/usr/bin/unshare", "unshare", "--pid", "--fork", "/bin/sh", "-c", sCommande.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_TRUE(bLog("application started", 6));
+    // No first process reports the start here: the pid file is watched for.
+    for (int i = 0; i < knDelai / 10 && PidEcrit() == 0; ++i)
+        usleep(10000);
+    ASSERT_GT(PidEcrit(), 0);
+    const std::vector<pid_t> apid = PT_ProcessusDe(m_sExe);
+    ASSERT_EQ(1u, apid.size());
+    const pid_t pid = apid[0];
+    // The same process wrote the file, with its identifier in its own namespace.
+    const std::string sNSpid = PT_Statut(pid, "NSpid");
+    EXPECT_EQ(sNSpid.substr(sNSpid.find_last_of(" \t") + 1) + "\n", PT_LitFichier(m_sPid));
+    for (int fd : {0, 1, 2}) {
+        char sz[256] = "";
+        const std::string sLien = "/proc/" + std::to_string(pid) + "/fd/" + std::to_string(fd);
+        ASSERT_GT(readlink(sLien.c_str(), sz, sizeof(sz) - 1), 0) << sLien;
+        EXPECT_STREQ("/dev/null", sz) << sLien;
+    }
+    EXPECT_EQ("0022", PT_Statut(pid, "Umask"));
+    char szCwd[256] = "";
+    ASSERT_GT(readlink(("/proc/" + std::to_string(pid) + "/cwd").c_str(), szCwd, sizeof(szCwd) - 1), 0);
+    EXPECT_STREQ("/tmp", szCwd);
+
+    ASSERT_EQ(0, kill(pid, SIGTERM));
+    int nStatut = -1;
+    ASSERT_TRUE(PT_bAttendFin(pidUnshare, knDelai, &nStatut));
+    EXPECT_TRUE(WIFEXITED(nStatut) && WEXITSTATUS(nStatut) == 0) << "status " << nStatut;
+    EXPECT_FALSE(PT_bExiste(m_sPid));
+}
+
+TEST_F(ServiceDaemonTest, FiftyStartStopCyclesLeaveNothingBehind)
+{
+    Script("log 6 cycle\nsleep 3600000\n");
+    for (int i = 0; i < 50; ++i) {
+        SCOPED_TRACE("cycle " + std::to_string(i));
+        ASSERT_EQ(0, Start());
+        const pid_t pid = PidEcrit();
+        ASSERT_GT(pid, 0);
+        ASSERT_TRUE(PT_bVivant(pid));
+        ASSERT_EQ(0, Stop());
+        int nStatut = -1;
+        ASSERT_TRUE(PT_bAttendFin(pid, knDelai, &nStatut));
+        ASSERT_TRUE(WIFEXITED(nStatut) && WEXITSTATUS(nStatut) == 0) << "status " << nStatut;
+        ASSERT_FALSE(PT_bExiste(m_sPid));
+        m_pclLog->Vide();
+    }
+    PT_Recolte();
+    EXPECT_TRUE(PT_ProcessusDe(m_sExe).empty());
+    // Every descendant has been reaped: no zombie is left.
+    EXPECT_EQ(-1, waitpid(-1, nullptr, WNOHANG));
+    EXPECT_EQ(ECHILD, errno);
+}
+
+TEST_F(ServiceDaemonTest, FreshStartAfterSigkillTakesOverTheStalePidFile)
+{
+    Script("sleep 3600000\n");
+    ASSERT_EQ(0, Start());
+    const pid_t pidAncien = PidEcrit();
+    ASSERT_GT(pidAncien, 0);
+    ASSERT_EQ(0, kill(pidAncien, SIGKILL));
+    ASSERT_TRUE(PT_bAttendFin(pidAncien, knDelai, nullptr));
+    // A stale file longer than any identifier: nothing of it may remain.
+    PT_EcritFichier(m_sPid, "123456789012\nstale\n");
+
+    ASSERT_EQ(0, Start());
+    const pid_t pid = PidEcrit();
+    ASSERT_GT(pid, 0);
+    EXPECT_NE(pidAncien, pid);
+    EXPECT_EQ(std::to_string(pid) + "\n", PT_LitFichier(m_sPid));
+    ASSERT_EQ(0, Stop());
+    ASSERT_TRUE(PT_bAttendFin(pid, knDelai, nullptr));
+    EXPECT_FALSE(PT_bExiste(m_sPid));
+}
+
+TEST_F(ServiceDaemonTest, SecondInstanceStartsAndStopsItsApplicationAndLeavesTheFirstAlone)
+{
+    Script("log 6 application started\nsleep 3600000\n");
+    ASSERT_EQ(0, Start());
+    const pid_t pid = PidEcrit();
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(bLog("application started", 6));
+    struct stat stAvant;
+    ASSERT_EQ(0, stat(m_sPid.c_str(), &stAvant));
+    const std::string sAvant = PT_LitFichier(m_sPid);
+    m_pclLog->Vide();
+
+    // Run directly: start-stop-daemon itself would refuse, seeing the first one running.
+    EXPECT_EQ(255, Direct({"--SERVICE", m_sNom}));
+    ASSERT_TRUE(bLog(gsServiceDemarre, 6));
+    const pid_t pidSecond = m_pclLog->Trouve(gsServiceDemarre).at(0).pid;
+    EXPECT_NE(pid, pidSecond);
+    ASSERT_TRUE(m_pclLog->bAttend(
+        [&](const stLIGNELOG& st) { return st.sTexte == gsServiceArrete && st.pid == pidSecond; }, knDelai));
+    // Its application was stopped again: the second daemon has ended, cleanly.
+    int nStatut = -1;
+    ASSERT_TRUE(PT_bAttendFin(pidSecond, knDelai, &nStatut));
+    EXPECT_TRUE(WIFEXITED(nStatut) && WEXITSTATUS(nStatut) == 0) << "status " << nStatut;
+    // Nothing logged about the lock.
+    m_pclLog->Releve();
+    EXPECT_TRUE(m_pclLog->Trouve(gsMsgLock).empty());
+
+    EXPECT_TRUE(PT_bVivant(pid));
+    struct stat stApres;
+    ASSERT_EQ(0, stat(m_sPid.c_str(), &stApres));
+    EXPECT_EQ(stAvant.st_ino, stApres.st_ino);
+    EXPECT_EQ(stAvant.st_mtim.tv_sec, stApres.st_mtim.tv_sec);
+    EXPECT_EQ(stAvant.st_mtim.tv_nsec, stApres.st_mtim.tv_nsec);
+    EXPECT_EQ(sAvant, PT_LitFichier(m_sPid));
+
+    ASSERT_EQ(0, Stop());
+    ASSERT_TRUE(PT_bAttendFin(pid, knDelai, nullptr));
+    EXPECT_FALSE(PT_bExiste(m_sPid));
+}
+
+TEST_F(ServiceDaemonTest, ServiceEndingItselfThroughTheStopCallback)
+{
+    // Code 1 is no end of service; 0 is.
+    Script("log 6 begin\nstopservice 1\nlog 6 still running\nstopservice 0\nsleep 3600000\n");
+    ASSERT_EQ(0, Start());
+    // The daemon may already be gone: its identifier is taken from its first log line.
+    ASSERT_TRUE(bLog("begin", 6));
+    const pid_t pid = m_pclLog->Trouve("begin").at(0).pid;
+    int nStatut = -1;
+    ASSERT_TRUE(PT_bAttendFin(pid, knDelai, &nStatut));
+    EXPECT_TRUE(WIFEXITED(nStatut) && WEXITSTATUS(nStatut) == 0) << "status " << nStatut;
+    EXPECT_FALSE(PT_bExiste(m_sPid));
+    EXPECT_TRUE(bLog("still running", 6));
+    // The launcher ended the runtime's service before the process ended.
+    EXPECT_TRUE(bLog(gsServiceArrete, 6));
+}
+
+TEST_F(ServiceDaemonTest, SigtermWhileTheRuntimeThreadIsBusy)
+{
+    Script("log 6 busy\nbusy 1500\nlog 6 after busy\nsleep 3600000\n");
+    ASSERT_EQ(0, Start());
+    const pid_t pid = PidEcrit();
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(bLog("busy", 6));
+    // Sent to the process: the kernel may pick any thread that does not block it.
+    ASSERT_EQ(0, Stop());
+    int nStatut = -1;
+    ASSERT_TRUE(PT_bAttendFin(pid, knDelai, &nStatut));
+    EXPECT_TRUE(WIFEXITED(nStatut) && WEXITSTATUS(nStatut) == 0) << "status " << nStatut;
+    EXPECT_FALSE(PT_bExiste(m_sPid));
+    // The stop request was seen once the busy line had ended: the script went no further.
+    m_pclLog->Releve();
+    EXPECT_TRUE(m_pclLog->Trouve("after busy").empty());
+}
+
+TEST_F(ServiceDaemonTest, FailedStartsAreLoggedAndReportedToTheCaller)
+{
+    struct Cas {
+        const char* pszLabel;
+        const char* pszRuntime; // null: none beside the program
+        std::vector<std::string> asMessages; // logged at priority 2, in this order
+    } acas[] = {
+        {"no runtime", nullptr, {gsMsgVMIntrouvable, gsMsgNonDemarre}},
+        {"service entry refuses", "zv150vm_refuseservice", {gsMsgNonDemarre}},
+    };
+    Script("log 6 application started\nsleep 3600000\n");
+    for (const Cas& cas : acas) {
+        SCOPED_TRACE(cas.pszLabel);
+        unlink((m_sRep + "/zv150vm.so").c_str());
+        if (cas.pszRuntime != nullptr) {
+            ASSERT_TRUE(PT_bCopie(std::string(ZV_RUNTIME_DIR) + cas.pszRuntime + ".so", m_sRep + "/zv150vm.so"));
+        }
+        m_pclLog->Vide();
+        EXPECT_EQ(255, Start());
+        for (const std::string& s : cas.asMessages)
+            EXPECT_TRUE(bLog(s, 2)) << s;
+        EXPECT_FALSE(PT_bExiste(m_sPid));
+        PT_Recolte();
+        EXPECT_TRUE(PT_ProcessusDe(m_sExe).empty());
+        m_pclLog->Releve();
+        EXPECT_TRUE(m_pclLog->Trouve("application started").empty());
+    }
+}
+
+TEST_F(ServiceDaemonTest, ServiceNamesThatCannotMakeAPidPath)
+{
+    Script("log 6 application started\nsleep 3600000\n");
+    // "/var/run/" + name + ".pid" must fit in 260 characters: 247 do, 248 do not.
+    for (const std::string& sNom : {std::string(248, 'n'), std::string("../etc/zvsvc"), std::string("a/b")}) {
+        SCOPED_TRACE(sNom);
+        m_pclLog->Vide();
+        EXPECT_EQ(255, Direct({"--SERVICE", sNom}));
+        EXPECT_TRUE(bLog(gsMsgNom, 2));
+        m_pclLog->Releve();
+        EXPECT_TRUE(m_pclLog->Trouve("application started").empty());
+    }
+    EXPECT_FALSE(PT_bExiste("/etc/zvsvc.pid"));
+
+    const std::string sLong(247, 'n');
+    m_sPid = "/var/run/" + sLong + ".pid";
+    m_sNom = sLong;
+    ASSERT_EQ(0, Start());
+    const pid_t pid = PidEcrit();
+    ASSERT_GT(pid, 0);
+    ASSERT_EQ(0, Stop());
+    ASSERT_TRUE(PT_bAttendFin(pid, knDelai, nullptr));
+    EXPECT_FALSE(PT_bExiste(m_sPid));
+}
+
+// The same daemon around a server object that names a service user and an own directory.
+TEST_F(ServiceDaemonTest, UnknownServiceUserIsLoggedAndNothingStarts)
+{
+    Installe(ZV_PROBE_PATH, "zvprobe");
+    Script("log 6 application started\nsleep 3600000\n");
+    EXPECT_EQ(255, Start({"--user", "zv no such user"}));
+    EXPECT_TRUE(bLog("The service user \"zv no such user\" does not exist.", 2));
+    EXPECT_FALSE(PT_bExiste(m_sPid));
+    m_pclLog->Releve();
+    EXPECT_TRUE(m_pclLog->Trouve("application started").empty());
+    PT_Recolte();
+    EXPECT_TRUE(PT_ProcessusDe(m_sExe).empty());
+}
+
+TEST_F(ServiceDaemonTest, ServiceUserTakesOverTheProcessThePidFileAndTheOwnDirectory)
+{
+    if (getpwnam("nobody") == nullptr)
+        GTEST_SKIP() << "no user nobody on this machine";
+    Installe(ZV_PROBE_PATH, "zvprobe");
+    Script("log 6 application started\nsleep 3600000\n");
+    // Blanks and shell characters in the directory are plain characters of its name.
+    const std::string sPropre = m_sRep + "/own dir; touch INJECTED; $(touch INJECTED2)";
+    ASSERT_EQ(0, mkdir(sPropre.c_str(), 0755));
+    ASSERT_EQ(0, mkdir((sPropre + "/locked").c_str(), 0500));
+
+    ASSERT_EQ(0, Start({"--user", "nobody", "--dir", sPropre, "--core"}));
+    const pid_t pid = PidEcrit();
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(bLog("application started", 6));
+    const passwd* pstNobody = getpwnam("nobody");
+    const std::string sUid = std::to_string(pstNobody->pw_uid);
+    EXPECT_EQ(sUid + "\t" + sUid + "\t" + sUid + "\t" + sUid, PT_Statut(pid, "Uid"));
+    // Root's supplementary groups are gone.
+    EXPECT_EQ(std::string::npos, (" " + PT_Statut(pid, "Groups") + " ").find(" 0 "));
+    EXPECT_NE(std::string::npos, PT_LitFichier("/proc/" + std::to_string(pid) + "/limits").find("Max core file size        unlimited            unlimited"));
+
+    struct stat st;
+    ASSERT_EQ(0, stat(m_sPid.c_str(), &st));
+    EXPECT_EQ(pstNobody->pw_uid, st.st_uid);
+    EXPECT_EQ(0644u, st.st_mode & 0777);
+    for (const std::string& s : {sPropre, sPropre + "/locked"}) {
+        ASSERT_EQ(0, stat(s.c_str(), &st)) << s;
+        EXPECT_EQ(pstNobody->pw_uid, st.st_uid) << s;
+        EXPECT_EQ(0700u, st.st_mode & 0700) << s;
+    }
+    for (const char* psz : {"INJECTED", "INJECTED2"}) {
+        EXPECT_FALSE(PT_bExiste(std::string("/tmp/") + psz));
+        EXPECT_FALSE(PT_bExiste(m_sRep + "/" + psz));
+    }
+
+    ASSERT_EQ(0, Stop());
+    int nStatut = -1;
+    ASSERT_TRUE(PT_bAttendFin(pid, knDelai, &nStatut));
+    EXPECT_TRUE(WIFEXITED(nStatut) && WEXITSTATUS(nStatut) == 0) << "status " << nStatut;
+    // The service user may not remove a file of /var/run: it empties it instead.
+    EXPECT_EQ("", PT_LitFichier(m_sPid));
+}
+
+} // namespace
