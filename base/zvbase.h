@@ -18,6 +18,7 @@
 // files
 #include "base/files/CDiskFile.h"
 #include "base/files/CZVUnknown.h"
+#include "base/files/XFileTime.h"
 #include "base/files/XFindData.h"
 
 // messages
