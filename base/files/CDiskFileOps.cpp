@@ -251,10 +251,25 @@ std::vector<std::string> vsEntriesAt(int nDirFd, bool& bOk)
     return vs;
 }
 
-// Adds the owner's read, write and search bits to a directory so that it can be emptied.
-bool bOpenUp(int nParentFd, const char* pszName, const struct stat64& st)
+// Adds the owner's read, write and search bits to the directory psz (relative to nDirFd) so
+// that it can be emptied. It is reached through an O_PATH descriptor opened with O_NOFOLLOW:
+// a link swapped in for it is never followed to a directory outside the tree.
+bool bOpenUpAt(int nDirFd, const char* psz)
 {
-    return fchmodat(nParentFd, pszName, (st.st_mode & 07777) | S_IRWXU, 0) == 0;
+    CFd path(openat64(nDirFd, psz, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat64 st;
+    if (!path.bOk() || fstat64(path.nGet(), &st) != 0)
+        return false;
+    const std::string sProc = "/proc/self/fd/" + std::to_string(path.nGet());
+    return chmod(sProc.c_str(), (st.st_mode & 07777) | S_IRWXU) == 0;
+}
+
+// The same for a directory already open.
+void OpenUp(int nFd, const struct stat64& st)
+{
+    if ((st.st_mode & S_IRWXU) != S_IRWXU && fchmod(nFd, (st.st_mode & 07777) | S_IRWXU) != 0) {
+        // Left as it is: the removals below report what they cannot do.
+    }
 }
 
 // Removes everything inside the directory open on nDirFd. Entries are taken relative to that
@@ -276,11 +291,11 @@ bool bRemoveContentAt(int nDirFd, const DeltreeMode& m)
             bOk = false;
         } else if (S_ISDIR(st.st_mode)) {
             CFd sub(openat64(nDirFd, psz, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-            if (!sub.bOk() && errno == EACCES && m.bForce && bOpenUp(nDirFd, psz, st))
+            if (!sub.bOk() && errno == EACCES && m.bForce && bOpenUpAt(nDirFd, psz))
                 sub.Reset(openat64(nDirFd, psz, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
             bool bDone = sub.bOk();
-            if (bDone && m.bForce && (st.st_mode & S_IRWXU) != S_IRWXU)
-                bOpenUp(nDirFd, psz, st);
+            if (bDone && m.bForce)
+                OpenUp(sub.nGet(), st);
             if (bDone)
                 bDone = bRemoveContentAt(sub.nGet(), m);
             sub.Reset();
@@ -529,12 +544,12 @@ bool CDiskFile::_bDeltree(const char* pszDir, bool bKeepRoot, bool bEvenReadOnly
     }
     const DeltreeMode m = {bEvenReadOnly || bForce, bForce};
     CFd dir(open64(s.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!dir.bOk() && errno == EACCES && bForce && chmod(s.c_str(), (st.st_mode & 07777) | S_IRWXU) == 0)
+    if (!dir.bOk() && errno == EACCES && bForce && bOpenUpAt(AT_FDCWD, s.c_str()))
         dir.Reset(open64(s.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!dir.bOk())
         return false;
-    if (bForce && (st.st_mode & S_IRWXU) != S_IRWXU)
-        chmod(s.c_str(), (st.st_mode & 07777) | S_IRWXU);
+    if (bForce)
+        OpenUp(dir.nGet(), st);
     const bool bEmptied = bRemoveContentAt(dir.nGet(), m);
     dir.Reset();
     if (!bEmptied)

@@ -178,15 +178,44 @@ TEST(CDiskFileOps, TreeRemovalsWithoutReadOnlyFilesCompleteAndRootLinksAreNotFol
     expectOutsideIntact(t);
 }
 
+// Runs fn in a child process under an ordinary user id when the tests run as root, so that
+// permission bits are enforced; the tree is handed to that user first. fn's result is returned.
+bool runAsOrdinaryUser(const std::string& sTree, bool (*fn)(const char*))
+{
+    if (getuid() != 0)
+        return fn(sTree.c_str());
+    if (std::system(("chown -R 65534:65534 '" + sTree + "'").c_str()) != 0)
+        return false;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(3);
+        _exit(fn(sTree.c_str()) ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 TEST(CDiskFileOps, ForceRemovalOpensUpLockedDirectories)
 {
     TempDir t;
-    ASSERT_EQ(mkdir((t / "tree").c_str(), 0755), 0);
-    ASSERT_EQ(mkdir((t / "tree/locked").c_str(), 0755), 0);
-    writeFile(t / "tree/locked/f", "f", 0444);
-    ASSERT_EQ(chmod((t / "tree/locked").c_str(), 0), 0);
-    EXPECT_TRUE(CDiskFile::bForceDeleteTree((t / "tree").c_str()));
-    EXPECT_FALSE(exists(t / "tree"));
+    ASSERT_EQ(chmod(t.path().c_str(), 0777), 0);
+    for (bool bForce : {false, true}) {
+        SCOPED_TRACE(bForce);
+        ASSERT_EQ(mkdir((t / "tree").c_str(), 0755), 0);
+        ASSERT_EQ(mkdir((t / "tree/locked").c_str(), 0755), 0);
+        ASSERT_EQ(mkdir((t / "tree/unwritable").c_str(), 0755), 0);
+        writeFile(t / "tree/locked/f", "f", 0444);
+        writeFile(t / "tree/unwritable/g", "g");
+        ASSERT_EQ(chmod((t / "tree/locked").c_str(), 0), 0);
+        ASSERT_EQ(chmod((t / "tree/unwritable").c_str(), 0555), 0);
+        const bool b = runAsOrdinaryUser(t / "tree", bForce ? CDiskFile::bForceDeleteTree
+                                                              : CDiskFile::bDeleteTreeEvenReadOnly);
+        EXPECT_EQ(b, bForce);
+        EXPECT_EQ(exists(t / "tree"), !bForce);
+        std::system(("chmod -R u+rwx '" + t / "tree" + "' 2>/dev/null; rm -rf '" + t / "tree" + "'").c_str());
+    }
 }
 
 TEST(CDiskFileOps, ForceDeleteOnFileTreeRemovesMatchingFilesOnlyInsideTheTree)
@@ -739,14 +768,14 @@ TEST(CDiskFileOps, FileTimesRoundTripThroughLocalTime)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.tz << " " << row.fileTime);
+        if (sizeof(time_t) < 8 && row.local.wYear < 1902)
+            continue; // outside a 32-bit clock
         TimeZone tz(row.tz);
         FILETIME ft = {1, 1};
         EXPECT_TRUE(CDiskFile::bSystemTimeToFileTime(&row.local, &ft));
         EXPECT_EQ((unsigned long long)ft.dwHighDateTime << 32 | ft.dwLowDateTime, row.fileTime);
         const FILETIME in = {static_cast<uint32_t>(row.fileTime), static_cast<uint32_t>(row.fileTime >> 32)};
         _stXFILETIME back = xt(1, 1, 1, 1, 1, 1, 1);
-        if (sizeof(time_t) < 8 && row.local.wYear < 1902)
-            continue; // outside a 32-bit clock
         EXPECT_TRUE(CDiskFile::bFileTimeToSystemTime(&in, &back));
         EXPECT_EQ(nCompareSystemTime(&back, &row.local), 0);
     }

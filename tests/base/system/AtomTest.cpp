@@ -103,4 +103,19 @@ TEST(Atom, NamesAreCopied)
     DeleteAtom(a);
 }
 
+// Last in the file: it uses up the atom numbers of the process.
+TEST(Atom, ExhaustedNumbersAreRefusedNotWrapped)
+{
+    CAtom::gnId = 0xFFFF;
+    const ATOM last = AddAtom("the-last-number");
+    EXPECT_EQ(last, 0xFFFF);
+    EXPECT_EQ(AddAtom("one-too-many"), 0);
+    EXPECT_EQ(FindAtom("one-too-many"), 0);
+    // Existing names still gain references.
+    EXPECT_EQ(AddAtom("THE-LAST-NUMBER"), last);
+    EXPECT_EQ(DeleteAtom(last), 0);
+    EXPECT_EQ(DeleteAtom(last), 0);
+    EXPECT_EQ(AddAtom("the-last-number"), 0);
+}
+
 } // namespace
