@@ -18,6 +18,7 @@
 // files
 #include "base/files/CDiskFile.h"
 #include "base/files/CZVUnknown.h"
+#include "base/files/XFileTime.h"
 #include "base/files/XFindData.h"
 
 // messages
@@ -52,8 +53,12 @@
 #include "base/strings/Utf8.h"
 
 // system
+#include "base/system/Atom.h"
 #include "base/system/CZVSem.h"
 #include "base/system/Emule.h"
 #include "base/system/Locale.h"
 #include "base/system/ModuleFileName.h"
+#include "base/system/Rect.h"
+#include "base/system/Uuid.h"
 #include "base/system/Win32Api.h"
+#include "base/system/Win32Helpers.h"

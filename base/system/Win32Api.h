@@ -62,3 +62,18 @@ struct MEMORYSTATUS {
     size_t dwAvailPageFile;
 };
 static_assert(sizeof(MEMORYSTATUS) == 8 + 4 * sizeof(size_t), "MEMORYSTATUS: two DWORDs, four SIZE_Ts");
+
+// Atoms, identifiers, rectangles and helpers
+typedef uint16_t ATOM;
+
+// A point in 32-bit coordinates.
+struct POINT {
+    int32_t x;
+    int32_t y;
+};
+static_assert(sizeof(POINT) == 8, "POINT is two 32-bit coordinates");
+
+#include "base/system/Atom.h"
+#include "base/system/Rect.h"
+#include "base/system/Uuid.h"
+#include "base/system/Win32Helpers.h"
