@@ -13,6 +13,15 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the block coder assume
 namespace {
 
 constexpr uint32_t dwCASE_AUCUNE = 0xFFFFFFFFu;
+
+// The hash table in two parts. An odd slot is only ever the first slot of a sequence, and the
+// keys whose sequence starts there differ by their byte alone (slot / 2 = (byte × 256 + prefix)
+// mod 65536), so an odd slot keeps its code and its entry's byte side by side in 3 bytes: a
+// lookup that hits there needs no other read. Even slots keep the code alone, checked against
+// the entry array. Behind the odd part lies one spare byte, for 4-byte reads of its last slot.
+constexpr size_t nTAILLE_IMPAIRES = 65536 * 3 + 1;
+constexpr size_t nDEBUT_PAIRES = (nTAILLE_IMPAIRES + 3) & ~size_t(3);
+constexpr size_t nTAILLE_HASH = nDEBUT_PAIRES + 65536 * 2;
 constexpr uint32_t dwDICO_INITIAL = 512;  // entries allocated on first use
 constexpr uint32_t dwTAILLE_ENTETE = CCompresseurBase::dwTAILLE_ENTETE_COMPRESSION;
 
@@ -49,7 +58,7 @@ inline void __CopieChaine(uint8_t* pbyCible, const uint8_t* pbySource, uint32_t 
 CZLWCompresseur::CZLWCompresseur()
     : m_dwBits(dwBITS_MIN),
       m_dwSeuil(dwSEUIL_INITIAL),
-      m_pwHash(nullptr),
+      m_pbyHash(nullptr),
       m_dwCodeSuivant(dwPREMIER_CODE),
       m_dOctetsLus(0),
       m_dOctetsEcrits(0),
@@ -73,8 +82,8 @@ CZLWCompresseur::~CZLWCompresseur()
 
 void CZLWCompresseur::_Term()
 {
-    XMALLOC_Del_(m_pwHash);
-    m_pwHash = nullptr;
+    XMALLOC_Del_(m_pbyHash);
+    m_pbyHash = nullptr;
     XMALLOC_Del_(m_pstDico);
     m_pstDico = nullptr;
     XMALLOC_Del_(m_pstChaines);
@@ -111,11 +120,11 @@ bool CZLWCompresseur::_bReInit(bool bAvecHash)
 bool CZLWCompresseur::_bRAZDico(bool bAvecHash)
 {
     if (bAvecHash) {
-        if (!m_pwHash)
-            m_pwHash = static_cast<uint16_t*>(XMALLOC_pNew_(dwNB_CASES_HASH * sizeof(uint16_t)));
-        if (!m_pwHash)
+        if (!m_pbyHash)
+            m_pbyHash = static_cast<uint8_t*>(XMALLOC_pNew_(nTAILLE_HASH));
+        if (!m_pbyHash)
             return false;
-        std::memset(m_pwHash, 0, dwNB_CASES_HASH * sizeof(uint16_t));
+        std::memset(m_pbyHash, 0, nTAILLE_HASH);
     }
     m_dwDicoUtilise = 0;
     if (!_bAgrandirDicoAuBesoin(256))
@@ -175,7 +184,8 @@ uint32_t CZLWCompresseur::_dwCompression()
 
     const uint8_t* const pbyEntree = m_pbyEntree;
     uint8_t* const pbySortie = m_pbySortie;
-    uint16_t* const pwHash = m_pwHash;
+    uint8_t* const pbyImpaires = m_pbyHash;
+    uint16_t* const pwPaires = reinterpret_cast<uint16_t*>(m_pbyHash + nDEBUT_PAIRES);
     _stENTREEDICO* pstDico = m_pstDico;
     const uint32_t dwLimite = n + 3;  // an output reaching this is not worth keeping
 
@@ -203,7 +213,7 @@ uint32_t CZLWCompresseur::_dwCompression()
     };
     auto Position = [&]() { return dwFlux + (nNbBits >> 3); };
     auto Raz = [&]() {
-        std::memset(pwHash, 0, dwNB_CASES_HASH * sizeof(uint16_t));
+        std::memset(pbyImpaires, 0, nTAILLE_HASH);
         dwBits = dwBITS_MIN;
         dwSeuil = dwSEUIL_INITIAL;
         dwSuivant = dwPREMIER_CODE;
@@ -226,19 +236,27 @@ uint32_t CZLWCompresseur::_dwCompression()
             const uint32_t dwCle = __dwCle(dwCode, byOctet);
             uint32_t h = s_dwPremiereCase(dwCode, byOctet);
             uint32_t dwTrouve = 0;
-            for (uint32_t k = 0; k < nSONDES_INSERTION; ++k) {
-                const uint32_t c = pwHash[h];
-                if (c == 0) {
-                    dwCaseLibre = h;
-                    break;
+            uint32_t dwImpaire;
+            std::memcpy(&dwImpaire, pbyImpaires + (h >> 1) * 3, 4);
+            if ((dwImpaire & 0xFFFF) == 0) {
+                dwCaseLibre = h;
+            } else if (((dwImpaire >> 16) & 0xFF) == byOctet) {
+                dwTrouve = dwImpaire & 0xFFFF;
+            } else {
+                for (uint32_t k = 1; k < nSONDES_INSERTION; ++k) {
+                    h = s_dwCaseSuivante(k - 1, h);
+                    const uint32_t c = pwPaires[h >> 1];
+                    if (c == 0) {
+                        dwCaseLibre = h;
+                        break;
+                    }
+                    uint32_t dwEntree;
+                    std::memcpy(&dwEntree, &pstDico[c], 4);
+                    if (dwEntree == dwCle) {
+                        dwTrouve = c;
+                        break;
+                    }
                 }
-                uint32_t dwEntree;
-                std::memcpy(&dwEntree, &pstDico[c], 4);
-                if (dwEntree == dwCle) {
-                    dwTrouve = c;
-                    break;
-                }
-                h = s_dwCaseSuivante(k, h);
             }
             if (!dwTrouve)
                 break;
@@ -262,7 +280,9 @@ uint32_t CZLWCompresseur::_dwCompression()
         } else {
             uint32_t h = s_dwPremiereCase(dwCode, byOctet);
             for (uint32_t k = 0; k < nSONDES_INSERTION; ++k) {
-                if (pwHash[h] == 0) {
+                const bool bLibre = (h & 1) ? (pbyImpaires[(h >> 1) * 3] | pbyImpaires[(h >> 1) * 3 + 1]) == 0
+                                            : pwPaires[h >> 1] == 0;
+                if (bLibre) {
                     dwCaseLibre = h;
                     break;
                 }
@@ -275,7 +295,14 @@ uint32_t CZLWCompresseur::_dwCompression()
                     return _dwCompresseCopie();
                 pstDico = m_pstDico;
             }
-            pwHash[dwCaseLibre] = uint16_t(dwSuivant);
+            if (dwCaseLibre & 1) {
+                uint8_t* pby = pbyImpaires + (dwCaseLibre >> 1) * 3;
+                pby[0] = uint8_t(dwSuivant);
+                pby[1] = uint8_t(dwSuivant >> 8);
+                pby[2] = uint8_t(byOctet);
+            } else {
+                pwPaires[dwCaseLibre >> 1] = uint16_t(dwSuivant);
+            }
             pstDico[dwSuivant] = _stENTREEDICO{uint16_t(dwCode), uint8_t(byOctet), 0};
             ++dwSuivant;
             if (dwBits <= 15 && dwSuivant > dwSeuil) {

@@ -81,7 +81,8 @@ private:
 
     uint32_t m_dwBits;           // code width, 9 to 16
     uint32_t m_dwSeuil;          // width threshold: 512, doubled at every width step
-    uint16_t* m_pwHash;          // dwNB_CASES_HASH slots, 0 = empty; encoder only
+    uint8_t* m_pbyHash;          // dwNB_CASES_HASH slots of codes, 0 = empty; encoder only
+                                 // (laid out as the .cpp describes)
     uint32_t m_dwCodeSuivant;    // next code to assign; dwDICO_PLEIN when full
     double m_dOctetsLus;         // encoder statistics, kept since the start of the operation
     double m_dOctetsEcrits;      // payload bytes flushed, the last partial byte excluded
