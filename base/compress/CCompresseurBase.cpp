@@ -52,12 +52,16 @@ uint32_t CCompresseurBase::dwTailleEntree(const void* pBloc) const
     const uint8_t* pby = static_cast<const uint8_t*>(pBloc);
     if (!pby)
         return dwTAILLE_INCONNUE;
+    // A payload length whose block length would not fit in 32 bits has no meaning.
+    const uint32_t dwDonnees = __dwLit32(pby + 1);
     switch (pby[0]) {
     case eCOMPRESSEUR_INCONNU:
     case eCOMPRESSEUR_ZLW:
-        return __dwLit32(pby + 1) + dwTAILLE_ENTETE_COMPRESSION;
+        return dwDonnees <= dwTAILLE_INCONNUE - 1 - dwTAILLE_ENTETE_COMPRESSION ? dwDonnees + dwTAILLE_ENTETE_COMPRESSION
+                                                                                 : dwTAILLE_INCONNUE;
     case eCOMPRESSEUR_COPIE:
-        return __dwLit32(pby + 1) + dwTAILLE_ENTETE_COPIE;
+        return dwDonnees <= dwTAILLE_INCONNUE - 1 - dwTAILLE_ENTETE_COPIE ? dwDonnees + dwTAILLE_ENTETE_COPIE
+                                                                           : dwTAILLE_INCONNUE;
     default:
         return dwTAILLE_INCONNUE;
     }

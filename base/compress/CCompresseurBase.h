@@ -62,8 +62,8 @@ public:
     virtual ~CCompresseurBase();
 
     // Total length of a block from its header: payload + 11 for methods 2 and 4, payload + 5
-    // for method 0, dwTAILLE_INCONNUE for another method. The block must hold its header
-    // (11 bytes suffice for every method).
+    // for method 0, dwTAILLE_INCONNUE for another method or a length that does not fit in 32
+    // bits. The block must hold its header (11 bytes suffice for every method).
     virtual uint32_t dwTailleEntree(const void* pBloc) const;
     // Decompressed length from the header. dwLongueur is the number of readable bytes at
     // pBloc: a block shorter than its header gives dwTAILLE_INCONNUE, as does an unknown

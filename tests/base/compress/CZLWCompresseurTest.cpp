@@ -390,6 +390,9 @@ TEST(CZLWCompresseur, TaillesLuesDansLEntete)
         {{2, 100, 0, 0, 0, 0x10, 0x27, 0, 0, 0, 0}, 111, 10000},
         {{0, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 105, 100},
         {{7, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0xFFFFFFFF, 0xFFFFFFFF},
+        // A payload length whose block length would wrap around 32 bits.
+        {{4, 0xF8, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0, 0, 0}, 0xFFFFFFFF, 1},
+        {{0, 0xFC, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0}, 0xFFFFFFFF, 0xFFFFFFFC},
     };
     for (const Cas& c : cas) {
         EXPECT_EQ(cl.dwTailleEntree(c.bloc.data()), c.dwEntree);
