@@ -58,8 +58,9 @@ protected:
     {
         FILE* f = std::fopen((m_strRep + "/" + strNom).c_str(), "wb");
         ASSERT_NE(f, nullptr);
-        if (!ab.empty())
+        if (!ab.empty()) {
             ASSERT_EQ(std::fwrite(ab.data(), 1, ab.size(), f), ab.size());
+        }
         std::fclose(f);
     }
     Octets Lit(const std::string& strNom)
