@@ -49,11 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyDonnees, size_t nTaille)
 {
     if (nTaille > (1u << 20))
         return 0;
-    uint8_t* pbyCopie = static_cast<uint8_t*>(std::malloc(nTaille ? nTaille : 1));
-    if (nTaille)
-        std::memcpy(pbyCopie, pbyDonnees, nTaille);
-    AllerRetour(pbyCopie, uint32_t(nTaille));
-    std::free(pbyCopie);
+    // A copy of exactly the input's size, so that a read past it is caught.
+    const std::vector<uint8_t> abCopie(pbyDonnees, pbyDonnees + nTaille);
+    AllerRetour(abCopie.data(), uint32_t(nTaille));
 
     std::vector<uint8_t> abEtendu;
     for (size_t i = 0; i + 1 < nTaille && abEtendu.size() < (1u << 21); i += 2) {
