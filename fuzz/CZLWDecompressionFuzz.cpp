@@ -25,12 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyDonnees, size_t nTaille)
 {
     if (nTaille == 0 || nTaille > (1u << 20))
         return 0;
-    // The first byte of the input chooses the method byte, so that most runs reach the
-    // dictionary decoder; the rest is the block after it.
+    // Most first bytes become method 4, so that most runs reach the dictionary decoder; 0 stays
+    // the stored method and bytes from 200 on stay unknown methods.
     uint8_t* pbyBloc = static_cast<uint8_t*>(std::malloc(nTaille));
     std::memcpy(pbyBloc, pbyDonnees, nTaille);
-    if (pbyBloc[0] < 200)
-        pbyBloc[0] = (pbyBloc[0] & 3) == 0 ? 0 : 4;
+    if (pbyBloc[0] != 0 && pbyBloc[0] < 200)
+        pbyBloc[0] = 4;
     const uint32_t dwBloc = uint32_t(nTaille);
 
     CZLWCompresseur cl;
