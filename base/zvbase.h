@@ -2,7 +2,10 @@
 #pragma once
 
 // compress
+#include "base/compress/CCompresseur.h"
+#include "base/compress/CCompresseurBase.h"
 #include "base/compress/CDataCompressor.h"
+#include "base/compress/CZLWCompresseur.h"
 
 // containers
 #include "base/containers/CListeDeBuffer.h"

@@ -2,10 +2,17 @@
 #include "launcher/CZVExe.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 
 #include <cstdio>
 #include <cstring>
 
+#include "base/compress/CCompresseur.h"
+#include "base/containers/CSimpleBuffer.h"
 #include "base/errors/CXError.h"
 #include "base/files/CDiskFile.h"
 #include "base/settings/CParametreExecution.h"
@@ -267,5 +274,61 @@ bool CZVExe::bTerm()
         // The entry points lived in the unloaded library: forget them.
         bInitVM(nullptr);
     }
+    return true;
+}
+
+bool CZVExe::bChargeBlock(long long oPosition, unsigned int nLongueur, void* pDestination) const
+{
+    const int hFichier = open(m_clCheminExe.pszGet(), O_RDONLY | O_CLOEXEC);
+    if (hFichier < 0)
+        return false;
+    bool bOk = nLongueur == 0;
+    if (!bOk && oPosition >= 0 && pDestination) {
+        // pread: the whole length or failure; a read cut short by a signal goes on.
+        unsigned char* pby = static_cast<unsigned char*>(pDestination);
+        unsigned int nLu = 0;
+        while (nLu < nLongueur) {
+            const ssize_t n = pread64(hFichier, pby + nLu, nLongueur - nLu, static_cast<off64_t>(oPosition) + nLu);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            nLu += static_cast<unsigned int>(n);
+        }
+        bOk = nLu == nLongueur;
+    }
+    close(hFichier);
+    return bOk;
+}
+
+bool CZVExe::__bDecompresseDLL(long long oPosition, const _stINFODLL& stInfoDll, CSimpleBuffer* pclSortie,
+                               unsigned int* pnSortie) const
+{
+    if (!pclSortie || oPosition < 0 || oPosition > LLONG_MAX - static_cast<long long>(sizeof(_stINFODLL)))
+        return false;
+    const unsigned int nCompresse = stInfoDll.dwLongueurCompressee;
+    CSimpleBuffer clCompresse;
+    if (!clCompresse.SetSize(nCompresse))
+        return false;
+    if (!bChargeBlock(oPosition + static_cast<long long>(sizeof(_stINFODLL)), nCompresse, clCompresse.pGetData()))
+        return false;
+
+    CCompresseur clCompresseur(CCompresseurBase::eCOMPRESSEUR_ZLW);
+    const uint32_t nTaille = CCompresseur::ms_clCompresseurZLW.dwTailleDecompression(clCompresse.pGetData(), nCompresse);
+    unsigned int nResultat = 0;
+    if (nTaille == CCompresseurBase::dwTAILLE_INCONNUE) {
+        // Too short for a header, or an unknown method: nothing to expand.
+        pclSortie->SetSize(0);
+    } else {
+        if (!pclSortie->SetSize(nTaille))
+            return false;
+        clCompresseur.m_pEntree = clCompresse.pGetData();
+        clCompresseur.m_dwEntree = nCompresse;
+        clCompresseur.m_pSortie = pclSortie->pGetData();
+        clCompresseur.m_dwSortie = nTaille;
+        nResultat = clCompresseur.dwDecompression(-1);
+    }
+    if (pnSortie)
+        *pnSortie = nResultat;
     return true;
 }

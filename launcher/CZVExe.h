@@ -4,10 +4,12 @@
 #include <atomic>
 
 #include "base/strings/CTString.h"
+#include "launcher/InfoDll.h"
 #include "launcher/InfoExe.h"
 #include "launcher/RuntimeContract.h"
 
 struct HINSTANCE__;
+class CSimpleBuffer;
 class CXError;
 
 // The information block and the data-files directory of this executable, in its initialised
@@ -53,6 +55,20 @@ public:
     static void s_ExecuteAction(void*, unsigned int, unsigned long) {}
     void LibereMutex() {}
     void _InitElementIntegre() {}
+
+    // Reads nLongueur bytes of the executable's own file, from the absolute position oPosition,
+    // into pDestination (which has room for them). False when the file cannot be opened, the
+    // position is negative or fewer bytes than asked lie there. A length of 0 reads nothing and
+    // succeeds whenever the file opens.
+    bool bChargeBlock(long long oPosition, unsigned int nLongueur, void* pDestination) const;
+    // Expands the library embedded behind the descriptor stInfoDll, which lies at oPosition in
+    // the executable file: its block follows the descriptor. The output buffer takes the size
+    // recorded in the block and *pnSortie (when given) the length that the decompression
+    // reports, 0 for a corrupt block or one of an unknown method (the buffer is then empty when
+    // no size could be read). False, with the buffer and the length untouched, when the block
+    // cannot be read; false too when the memory for it or for the output cannot be obtained.
+    bool __bDecompresseDLL(long long oPosition, const _stINFODLL& stInfoDll, CSimpleBuffer* pclSortie,
+                           unsigned int* pnSortie) const;
 
     const _stINFOEXE& stGetInfoExe() const { return m_stInfoExe; }
     const char* pszGetCheminExe() const { return m_clCheminExe.pszGet(); }

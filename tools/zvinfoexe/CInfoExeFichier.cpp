@@ -10,6 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/compress/CCompresseur.h"
+#include "launcher/InfoDll.h"
+
 namespace {
 
 constexpr size_t nLongMarque = sizeof(gszRepFichiersMarque) - 1;
@@ -240,6 +243,67 @@ bool CInfoExeFichier::bEcrit(const char* pszFichier, const char* pszModeDe, CTSt
     if (!bOk && pclErreur)
         pclErreur->printf("%s: cannot write the file", pszFichier);
     return bOk;
+}
+
+bool CInfoExeFichier::bAjouteDLL(const void* pBibliotheque, unsigned nTaille, const char* pszNom,
+                                 unsigned* pnPosDescripteur, unsigned* pnBloc, unsigned char* pbyMethode,
+                                 CTString* pclErreur)
+{
+    _stINFODLL stInfo = {};
+    const size_t nNom = pszNom ? std::strlen(pszNom) : 0;
+    if (nNom >= sizeof(stInfo.szNom)) {
+        __Erreur(pclErreur, "library name too long for the descriptor");
+        return false;
+    }
+    if (nNom)
+        std::memcpy(stInfo.szNom, pszNom, nNom);
+    if ((!pBibliotheque && nTaille) || nTaille > CCompresseurBase::dwENTREE_MAX) {
+        __Erreur(pclErreur, "library too large for one block");
+        return false;
+    }
+
+    const uint32_t dwCapacite = CCompresseur::ms_clCompresseurZLW.dwTailleBufferCompression(nTaille);
+    CSimpleBuffer clBloc(dwCapacite);
+    if (clBloc.dwGetSize() != dwCapacite) {
+        __Erreur(pclErreur, "out of memory");
+        return false;
+    }
+    CCompresseur clCompresseur(CCompresseurBase::eCOMPRESSEUR_ZLW);
+    clCompresseur.m_pEntree = pBibliotheque;
+    clCompresseur.m_dwEntree = nTaille;
+    clCompresseur.m_pSortie = clBloc.pGetData();
+    clCompresseur.m_dwSortie = dwCapacite;
+    const uint32_t dwBloc = clCompresseur.dwCompression();
+    if (dwBloc == 0) {
+        __Erreur(pclErreur, "compression failed");
+        return false;
+    }
+    stInfo.dwLongueurCompressee = dwBloc;
+
+    const uint64_t qwTotal = uint64_t(m_clOctets.dwGetSize()) + sizeof(_stINFODLL) + dwBloc;
+    if (qwTotal > UINT_MAX - 1) {
+        __Erreur(pclErreur, "the file would pass 4 GB");
+        return false;
+    }
+    CSimpleBuffer clNouveau(static_cast<unsigned>(qwTotal));
+    if (clNouveau.dwGetSize() != qwTotal) {
+        __Erreur(pclErreur, "out of memory");
+        return false;
+    }
+    unsigned char* pab = static_cast<unsigned char*>(clNouveau.pGetData());
+    const unsigned nPos = m_clOctets.dwGetSize();
+    if (nPos)
+        std::memcpy(pab, m_clOctets.pGetData(), nPos);
+    std::memcpy(pab + nPos, &stInfo, sizeof(stInfo));
+    std::memcpy(pab + nPos + sizeof(stInfo), clBloc.pGetData(), dwBloc);
+    m_clOctets = clNouveau;
+    if (pnPosDescripteur)
+        *pnPosDescripteur = nPos;
+    if (pnBloc)
+        *pnBloc = dwBloc;
+    if (pbyMethode)
+        *pbyMethode = static_cast<const unsigned char*>(clBloc.pGetData())[0];
+    return true;
 }
 
 CTString CInfoExeFichier::clAffiche() const

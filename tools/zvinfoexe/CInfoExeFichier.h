@@ -42,6 +42,14 @@ public:
     // takes the permission bits of pszModeDe (when given).
     bool bEcrit(const char* pszFichier, const char* pszModeDe, CTString* pclErreur) const;
 
+    // Appends behind the bytes held an embedded library: a descriptor (_stINFODLL) holding
+    // pszNom and the block's length, then the library's compressed block (the dictionary
+    // method, or stored when that does not pay). *pnPosDescripteur gets the descriptor's offset,
+    // *pnBloc the block's length, *pbyMethode its method. False, nothing changed, with a
+    // message, when the name is too long or the file would pass 4 GB.
+    bool bAjouteDLL(const void* pBibliotheque, unsigned nTaille, const char* pszNom, unsigned* pnPosDescripteur,
+                    unsigned* pnBloc, unsigned char* pbyMethode, CTString* pclErreur);
+
     // One line per field, "name: value".
     CTString clAffiche() const;
 

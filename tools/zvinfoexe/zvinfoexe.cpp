@@ -1,6 +1,9 @@
 // zvinfoexe: shows and writes the information block and data-files directory of a built ZVExe executable.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "tools/zvinfoexe/CInfoExeFichier.h"
 
@@ -21,10 +24,39 @@ int Usage()
 {
     std::fputs("usage: zvinfoexe EXECUTABLE [-o OUTPUT] [--vm NAME] [--zvl NAME] [--position N]\n"
                "                 [--restricted N] [--common N] [--project NAME] [--version N] [--datadir DIR]\n"
+               "                 [--embed LIBRARY]...\n"
                "Without a field option, shows the fields. With one, writes them into EXECUTABLE,\n"
-               "or into a copy named OUTPUT.\n",
+               "or into a copy named OUTPUT.\n"
+               "--embed appends LIBRARY, compressed, behind the executable: a 526-byte descriptor\n"
+               "(the library's name, then the block's length at offset 522) followed by the block;\n"
+               "the descriptor's position is printed.\n",
                stderr);
     return 2;
+}
+
+// The whole file; false with a message.
+bool __bLitFichier(const char* pszFichier, std::vector<unsigned char>* pab, CTString* pclErreur)
+{
+    FILE* pf = std::fopen(pszFichier, "rb");
+    if (!pf) {
+        pclErreur->printf("%s: cannot open: %s", pszFichier, std::strerror(errno));
+        return false;
+    }
+    unsigned char aby[65536];
+    size_t n;
+    while ((n = std::fread(aby, 1, sizeof(aby), pf)) > 0) {
+        if (pab->size() + n > 0xFFFFFFF0u) {
+            std::fclose(pf);
+            pclErreur->printf("%s: too large", pszFichier);
+            return false;
+        }
+        pab->insert(pab->end(), aby, aby + n);
+    }
+    const bool bOk = !std::ferror(pf);
+    std::fclose(pf);
+    if (!bOk)
+        pclErreur->printf("%s: read error", pszFichier);
+    return bOk;
 }
 
 int Echec(const CTString& clErreur)
@@ -53,6 +85,26 @@ int main(int argc, char** argv)
             return Usage();
         if (std::strcmp(argv[i], "-o") == 0 || std::strcmp(argv[i], "--output") == 0) {
             pszSortie = argv[++i];
+            continue;
+        }
+        if (std::strcmp(argv[i], "--embed") == 0) {
+            const char* pszBibliotheque = argv[++i];
+            std::vector<unsigned char> abBibliotheque;
+            if (!__bLitFichier(pszBibliotheque, &abBibliotheque, &clErreur))
+                return Echec(clErreur);
+            const char* pszNom = std::strrchr(pszBibliotheque, '/');
+            pszNom = pszNom ? pszNom + 1 : pszBibliotheque;
+            unsigned nPos = 0, nBloc = 0;
+            unsigned char byMethode = 0;
+            if (!clFichier.bAjouteDLL(abBibliotheque.data(), static_cast<unsigned>(abBibliotheque.size()), pszNom,
+                                      &nPos, &nBloc, &byMethode, &clErreur)) {
+                clErreur = CTString(pszBibliotheque) + ": " + clErreur;
+                return Echec(clErreur);
+            }
+            std::printf("embedded %s: descriptor at offset %u, block of %u bytes (method %u) at offset %u, "
+                        "expands to %zu bytes\n",
+                        pszNom, nPos, nBloc, unsigned(byMethode), nPos + 526u, abBibliotheque.size());
+            bModifie = true;
             continue;
         }
         const _stOPTION* pstOption = nullptr;

@@ -1,0 +1,171 @@
+// Tests of zvzlw: files and standard streams in both directions, several blocks, listing, and clear failures on bad blocks.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/CompressSamples.h"
+
+namespace {
+
+typedef std::vector<uint8_t> Octets;
+
+struct Resultat {
+    int nCode = -1;
+    std::string strErreur;
+};
+
+class ZvzlwTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char szModele[] = "/tmp/zvzlw-test-XXXXXX";
+        ASSERT_NE(nullptr, mkdtemp(szModele));
+        m_strRep = szModele;
+    }
+    void TearDown() override
+    {
+        if (!m_strRep.empty())
+            Shell("rm -rf '" + m_strRep + "'");
+    }
+    // Runs a shell command in the test directory; "Z" in it stands for the program.
+    Resultat Shell(const std::string& strCommande)
+    {
+        std::string strPleine;
+        for (char c : strCommande) {
+            if (c == 'Z')
+                strPleine += "'" ZV_ZVZLW_PATH "'";
+            else
+                strPleine += c;
+        }
+        const std::string strErr = m_strRep + "/stderr.txt";
+        const std::string strTout = "cd '" + m_strRep + "' && ( " + strPleine + " ) 2>'" + strErr + "'";
+        Resultat r;
+        const int nStatus = std::system(strTout.c_str());
+        if (nStatus != -1 && WIFEXITED(nStatus))
+            r.nCode = WEXITSTATUS(nStatus);
+        Octets ab;
+        zvtest::LitFichier(strErr, &ab);
+        r.strErreur.assign(ab.begin(), ab.end());
+        return r;
+    }
+    void Ecrit(const std::string& strNom, const Octets& ab)
+    {
+        FILE* f = std::fopen((m_strRep + "/" + strNom).c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        if (!ab.empty()) {
+            ASSERT_EQ(std::fwrite(ab.data(), 1, ab.size(), f), ab.size());
+        }
+        std::fclose(f);
+    }
+    Octets Lit(const std::string& strNom)
+    {
+        Octets ab;
+        zvtest::LitFichier(m_strRep + "/" + strNom, &ab);
+        return ab;
+    }
+    bool Existe(const std::string& strNom) { return access((m_strRep + "/" + strNom).c_str(), F_OK) == 0; }
+    std::string m_strRep;
+};
+
+TEST_F(ZvzlwTest, FichiersAllerRetour)
+{
+    const Octets abTexte = zvtest::TextePseudo(200000, 1);
+    Ecrit("a.txt", abTexte);
+    ASSERT_EQ(Shell("Z a.txt").nCode, 0);
+    ASSERT_TRUE(Existe("a.txt.zlw"));
+    EXPECT_TRUE(Lit("a.txt") == abTexte);  // the input is kept
+    EXPECT_EQ(Lit("a.txt.zlw")[0], 4);
+    EXPECT_LT(Lit("a.txt.zlw").size(), abTexte.size() / 2);
+
+    // The output exists: refused without -f, replaced with it.
+    const Resultat r = Shell("Z -d a.txt.zlw");
+    EXPECT_EQ(r.nCode, 1);
+    EXPECT_NE(r.strErreur.find("a.txt: already exists; use -f to overwrite"), std::string::npos) << r.strErreur;
+    Ecrit("a.txt", {});
+    ASSERT_EQ(Shell("Z -df a.txt.zlw").nCode, 0);
+    EXPECT_TRUE(Lit("a.txt") == abTexte);
+
+    EXPECT_EQ(Shell("Z -d a.txt").nCode, 1);  // no suffix to remove
+    EXPECT_EQ(Shell("Z a.txt.zlw").nCode, 1); // already compressed
+    EXPECT_EQ(Shell("Z -q a.txt").nCode, 2);  // unknown option
+}
+
+// Standard streams, several blocks one after another, stored blocks and empty inputs.
+TEST_F(ZvzlwTest, FluxStandardsEtBlocsSuccessifs)
+{
+    const Octets abTexte = zvtest::TextePseudo(100000, 2);
+    const Octets abAlea = zvtest::Aleatoire(3000, 3);
+    Ecrit("t", abTexte);
+    Ecrit("r", abAlea);
+    Ecrit("vide", {});
+    ASSERT_EQ(Shell("Z -c < t > t.zlw && Z -c r > r.zlw && Z -0 -c < t > t0.zlw && Z -c < vide > vide.zlw").nCode, 0);
+    EXPECT_EQ(Lit("r.zlw")[0], 0);  // random bytes are stored
+    EXPECT_EQ(Lit("t0.zlw")[0], 0);
+    EXPECT_EQ(Lit("vide.zlw").size(), 5u);
+    ASSERT_EQ(Shell("cat t.zlw r.zlw vide.zlw t0.zlw | Z -dc > tout").nCode, 0);
+    Octets abAttendu = abTexte;
+    abAttendu.insert(abAttendu.end(), abAlea.begin(), abAlea.end());
+    abAttendu.insert(abAttendu.end(), abTexte.begin(), abTexte.end());
+    EXPECT_TRUE(Lit("tout") == abAttendu);
+
+    ASSERT_EQ(Shell("cat t.zlw r.zlw | Z -l > liste").nCode, 0);
+    const Octets abListe = Lit("liste");
+    const std::string strListe(abListe.begin(), abListe.end());
+    EXPECT_NE(strListe.find("(stdin): block 0 at offset 0: dictionary, "), std::string::npos) << strListe;
+    EXPECT_NE(strListe.find("expands to 100000 bytes"), std::string::npos) << strListe;
+    EXPECT_NE(strListe.find("(stdin): block 1 at offset "), std::string::npos) << strListe;
+    EXPECT_NE(strListe.find(": stored, 3005 bytes, expands to 3000 bytes"), std::string::npos) << strListe;
+}
+
+// Bad blocks: a clear message naming the fault and its offset, a non-zero status, and no output
+// file left behind.
+TEST_F(ZvzlwTest, BlocsCorrompus)
+{
+    Ecrit("t", zvtest::TextePseudo(50000, 4));
+    ASSERT_EQ(Shell("Z -c t > bon.zlw").nCode, 0);
+    const Octets abBon = Lit("bon.zlw");
+    ASSERT_EQ(abBon[0], 4);
+
+    struct Cas {
+        const char* pszNom;
+        Octets ab;
+        const char* pszMessage;
+    };
+    std::vector<Cas> cas;
+    cas.push_back({"truncated", Octets(abBon.begin(), abBon.end() - 10), "truncated block at offset 0"});
+    Octets abMethode = abBon;
+    abMethode[0] = 9;
+    cas.push_back({"method 9", abMethode, "not a compressed block at offset 0 (method byte 9)"});
+    Octets abDonnees = abBon;
+    for (size_t i = 20; i < 60; ++i)
+        abDonnees[i] = 0xFF;
+    cas.push_back({"damaged payload", abDonnees, "corrupt block at offset 0"});
+    Octets abSuite = abBon;
+    abSuite.push_back(4);
+    abSuite.push_back(1);
+    cas.push_back({"trailing bytes", abSuite, "truncated block header at offset"});
+    Octets abMethode2 = abBon;
+    abMethode2[0] = 2;
+    cas.push_back({"method 2", abMethode2, "block at offset 0 uses method 2, which this program cannot expand"});
+    cas.push_back({"empty", {}, "empty input: no block"});
+
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.pszNom);
+        Ecrit("x.zlw", c.ab);
+        const Resultat r = Shell("Z -d x.zlw");
+        EXPECT_EQ(r.nCode, 1);
+        EXPECT_NE(r.strErreur.find(std::string("zvzlw: x.zlw: ") + c.pszMessage), std::string::npos) << r.strErreur;
+        EXPECT_FALSE(Existe("x"));
+        const Resultat rFlux = Shell("Z -dc < x.zlw > /dev/null");
+        EXPECT_EQ(rFlux.nCode, 1);
+        EXPECT_NE(rFlux.strErreur.find("zvzlw: (stdin): "), std::string::npos);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,340 @@
+// zvzlw: compresses and expands files or standard streams in the block format, like gzip -c and gzip -dc.
+#include <cerrno>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/compress/CCompresseur.h"
+
+namespace {
+
+const char gszUsage[] =
+    "usage: zvzlw [-c] [-d] [-f] [-l] [-0] [FILE...]\n"
+    "Compresses each FILE into FILE.zlw, or expands FILE.zlw into FILE (-d); the input is kept.\n"
+    "Without FILE, or for \"-\", reads standard input and writes standard output.\n"
+    "  -c  write to standard output (several inputs give one block after another)\n"
+    "  -d  expand; an input may hold several blocks one after another\n"
+    "  -f  overwrite existing output files\n"
+    "  -l  list the blocks of each input: method, sizes, ratio\n"
+    "  -0  store without compressing (method 0)\n"
+    "  -h  this help\n"
+    "Exit status: 0 success, 1 an input could not be read, expanded or written, 2 bad usage.\n";
+
+constexpr const char gszSuffixe[] = ".zlw";
+
+struct _stOPTIONS {
+    bool bSortieStandard = false;
+    bool bExpanse = false;
+    bool bForce = false;
+    bool bListe = false;
+    bool bStocke = false;
+};
+
+void __Erreur(const std::string& strNom, const char* pszFormat, ...) __attribute__((format(printf, 2, 3)));
+void __Erreur(const std::string& strNom, const char* pszFormat, ...)
+{
+    std::fprintf(stderr, "zvzlw: %s: ", strNom.c_str());
+    va_list args;
+    va_start(args, pszFormat);
+    std::vfprintf(stderr, pszFormat, args);
+    va_end(args);
+    std::fputc('\n', stderr);
+}
+
+// Bytes without initialisation (the buffers are filled at once by a read or a coder).
+class COctets {
+public:
+    COctets() = default;
+    ~COctets() { std::free(m_p); }
+    COctets(const COctets&) = delete;
+    COctets& operator=(const COctets&) = delete;
+    // Room for n bytes, the first min(n, size) kept; false when the memory is not there.
+    bool bReserve(size_t n)
+    {
+        if (n <= m_nCapacite)
+            return true;
+        void* p = std::realloc(m_p, n);
+        if (!p)
+            return false;
+        m_p = static_cast<uint8_t*>(p);
+        m_nCapacite = n;
+        return true;
+    }
+    uint8_t* data() { return m_p; }
+    const uint8_t* data() const { return m_p; }
+    size_t size() const { return m_nTaille; }
+    bool empty() const { return m_nTaille == 0; }
+    void SetTaille(size_t n) { m_nTaille = n; }
+
+private:
+    uint8_t* m_p = nullptr;
+    size_t m_nTaille = 0;
+    size_t m_nCapacite = 0;
+};
+
+// Reads the whole stream, sized at once when it is a file. False on a read error (errno
+// kept) or when the memory is not there (errno ENOMEM).
+bool __bLitTout(FILE* pf, COctets* pab)
+{
+    size_t nCapacite = 1 << 20;
+    if (std::fseek(pf, 0, SEEK_END) == 0) {
+        const long n = std::ftell(pf);
+        if (n >= 0 && std::fseek(pf, 0, SEEK_SET) == 0)
+            nCapacite = size_t(n) + 1;  // + 1: the end of file is seen without a regrowth
+    }
+    std::clearerr(pf);
+    size_t nLu = 0;
+    for (;;) {
+        if (!pab->bReserve(nCapacite)) {
+            errno = ENOMEM;
+            return false;
+        }
+        nLu += std::fread(pab->data() + nLu, 1, nCapacite - nLu, pf);
+        if (nLu < nCapacite) {
+            if (std::ferror(pf))
+                return false;
+            if (std::feof(pf))
+                break;
+            continue;
+        }
+        nCapacite *= 2;
+    }
+    pab->SetTaille(nLu);
+    return true;
+}
+
+bool __bEcrit(FILE* pf, const void* p, size_t n)
+{
+    return n == 0 || std::fwrite(p, 1, n, pf) == n;
+}
+
+// One block of the whole input onto pf.
+bool __bCompresse(const COctets& abEntree, FILE* pf, const _stOPTIONS& stOptions,
+                  const std::string& strNom)
+{
+    if (abEntree.size() > CCompresseurBase::dwENTREE_MAX) {
+        __Erreur(strNom, "too large for one block (at most %u bytes)", unsigned(CCompresseurBase::dwENTREE_MAX));
+        return false;
+    }
+    const uint32_t dwEntree = uint32_t(abEntree.size());
+    CCompresseur clCompresseur(stOptions.bStocke ? CCompresseurBase::eCOMPRESSEUR_COPIE
+                                                 : CCompresseurBase::eCOMPRESSEUR_ZLW);
+    COctets abBloc;
+    const uint32_t dwCapacite = CCompresseur::ms_clCompresseurZLW.dwTailleBufferCompression(dwEntree);
+    if (!abBloc.bReserve(dwCapacite)) {
+        __Erreur(strNom, "out of memory");
+        return false;
+    }
+    clCompresseur.m_pEntree = abEntree.data();
+    clCompresseur.m_dwEntree = dwEntree;
+    clCompresseur.m_pSortie = abBloc.data();
+    clCompresseur.m_dwSortie = dwCapacite;
+    const uint32_t dwBloc = clCompresseur.dwCompression();
+    if (dwBloc == 0) {
+        __Erreur(strNom, "compression failed");
+        return false;
+    }
+    if (!__bEcrit(pf, abBloc.data(), dwBloc)) {
+        __Erreur(strNom, "write error: %s", std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+const char* __pszMethode(uint8_t by)
+{
+    switch (by) {
+    case CCompresseurBase::eCOMPRESSEUR_COPIE: return "stored";
+    case CCompresseurBase::eCOMPRESSEUR_ZLW: return "dictionary";
+    case CCompresseurBase::eCOMPRESSEUR_INCONNU: return "method 2";
+    default: return "unknown";
+    }
+}
+
+// Walks the blocks of the input: expands each onto pf, or lists it (pf null). Reports the
+// first bad block with its offset.
+bool __bParcourtBlocs(const COctets& abEntree, FILE* pf, const std::string& strNom)
+{
+    const CCompresseurBase& clBase = CCompresseur::ms_clCompresseurZLW;
+    size_t nPos = 0;
+    unsigned nBloc = 0;
+    if (abEntree.empty()) {
+        __Erreur(strNom, "empty input: no block");
+        return false;
+    }
+    COctets abSortie;
+    while (nPos < abEntree.size()) {
+        const uint8_t* pbyBloc = abEntree.data() + nPos;
+        const size_t nReste = abEntree.size() - nPos;
+        const uint8_t byMethode = pbyBloc[0];
+        const size_t nEntete = byMethode == CCompresseurBase::eCOMPRESSEUR_COPIE
+                                   ? CCompresseurBase::dwTAILLE_ENTETE_COPIE
+                                   : CCompresseurBase::dwTAILLE_ENTETE_COMPRESSION;
+        if (byMethode != CCompresseurBase::eCOMPRESSEUR_COPIE && byMethode != CCompresseurBase::eCOMPRESSEUR_ZLW &&
+            byMethode != CCompresseurBase::eCOMPRESSEUR_INCONNU) {
+            __Erreur(strNom, "not a compressed block at offset %zu (method byte %u)", nPos, unsigned(byMethode));
+            return false;
+        }
+        if (nReste < nEntete) {
+            __Erreur(strNom, "truncated block header at offset %zu", nPos);
+            return false;
+        }
+        const uint64_t qwBloc = uint64_t(clBase.dwTailleEntree(pbyBloc));
+        const uint32_t dwTaille = clBase.dwTailleDecompression(pbyBloc, uint32_t(nEntete));
+        if (qwBloc > nReste || qwBloc > 0xFFFFFFFFu) {
+            __Erreur(strNom, "truncated block at offset %zu: %llu bytes declared, %zu present", nPos,
+                     static_cast<unsigned long long>(qwBloc), nReste);
+            return false;
+        }
+        if (!pf) {
+            std::printf("%s: block %u at offset %zu: %s, %llu bytes, expands to %u bytes (%.1f%%)\n",
+                        strNom.c_str(), nBloc, nPos, __pszMethode(byMethode),
+                        static_cast<unsigned long long>(qwBloc), dwTaille,
+                        dwTaille ? 100.0 * double(qwBloc) / double(dwTaille) : 100.0);
+        } else {
+            if (byMethode == CCompresseurBase::eCOMPRESSEUR_INCONNU) {
+                __Erreur(strNom, "block at offset %zu uses method 2, which this program cannot expand", nPos);
+                return false;
+            }
+            if (!abSortie.bReserve(dwTaille ? dwTaille : 1)) {
+                __Erreur(strNom, "out of memory for the %u bytes of the block at offset %zu", dwTaille, nPos);
+                return false;
+            }
+            CCompresseur clCompresseur(CCompresseurBase::eCOMPRESSEUR_ZLW);
+            clCompresseur.m_pEntree = pbyBloc;
+            clCompresseur.m_dwEntree = uint32_t(qwBloc);
+            clCompresseur.m_pSortie = abSortie.data();
+            clCompresseur.m_dwSortie = dwTaille;
+            if (clCompresseur.dwDecompression(-1) != dwTaille) {
+                __Erreur(strNom, "corrupt block at offset %zu", nPos);
+                return false;
+            }
+            if (!__bEcrit(pf, abSortie.data(), dwTaille)) {
+                __Erreur(strNom, "write error: %s", std::strerror(errno));
+                return false;
+            }
+        }
+        nPos += size_t(qwBloc);
+        ++nBloc;
+    }
+    return true;
+}
+
+// Whole treatment of one input, "-" being standard input.
+bool __bTraite(const char* pszEntree, const _stOPTIONS& stOptions)
+{
+    const bool bStandard = std::strcmp(pszEntree, "-") == 0;
+    const std::string strNom = bStandard ? "(stdin)" : pszEntree;
+    std::string strSortie;
+    if (!bStandard && !stOptions.bSortieStandard && !stOptions.bListe) {
+        const size_t n = std::strlen(pszEntree);
+        if (stOptions.bExpanse) {
+            if (n <= sizeof(gszSuffixe) - 1 || std::strcmp(pszEntree + n - (sizeof(gszSuffixe) - 1), gszSuffixe) != 0) {
+                __Erreur(strNom, "unknown suffix (expected %s); use -c to expand to standard output", gszSuffixe);
+                return false;
+            }
+            strSortie.assign(pszEntree, n - (sizeof(gszSuffixe) - 1));
+        } else {
+            if (n > sizeof(gszSuffixe) - 1 && std::strcmp(pszEntree + n - (sizeof(gszSuffixe) - 1), gszSuffixe) == 0) {
+                __Erreur(strNom, "already has the %s suffix", gszSuffixe);
+                return false;
+            }
+            strSortie = std::string(pszEntree) + gszSuffixe;
+        }
+    }
+
+    COctets abEntree;
+    FILE* pfEntree = bStandard ? stdin : std::fopen(pszEntree, "rb");
+    if (!pfEntree) {
+        __Erreur(strNom, "cannot open: %s", std::strerror(errno));
+        return false;
+    }
+    const bool bLu = __bLitTout(pfEntree, &abEntree);
+    const int nErreurLecture = errno;
+    if (!bStandard)
+        std::fclose(pfEntree);
+    if (!bLu) {
+        __Erreur(strNom, "read error: %s", std::strerror(nErreurLecture));
+        return false;
+    }
+
+    if (stOptions.bListe)
+        return __bParcourtBlocs(abEntree, nullptr, strNom);
+
+    FILE* pfSortie = stdout;
+    if (!strSortie.empty()) {
+        // Without -f an existing file is never replaced ("x": created only when absent).
+        pfSortie = std::fopen(strSortie.c_str(), stOptions.bForce ? "wb" : "wbx");
+        if (!pfSortie) {
+            __Erreur(strSortie, errno == EEXIST ? "already exists; use -f to overwrite" : "cannot create: %s",
+                     std::strerror(errno));
+            return false;
+        }
+    }
+    bool bOk = stOptions.bExpanse ? __bParcourtBlocs(abEntree, pfSortie, strNom)
+                                  : __bCompresse(abEntree, pfSortie, stOptions, strNom);
+    if (pfSortie != stdout) {
+        if (std::fclose(pfSortie) != 0 && bOk) {
+            __Erreur(strSortie, "write error: %s", std::strerror(errno));
+            bOk = false;
+        }
+        if (!bOk)
+            std::remove(strSortie.c_str());
+    } else if (std::fflush(stdout) != 0 && bOk) {
+        __Erreur("(stdout)", "write error: %s", std::strerror(errno));
+        bOk = false;
+    }
+    return bOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    _stOPTIONS stOptions;
+    std::vector<const char*> tabEntrees;
+    bool bFinOptions = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* psz = argv[i];
+        if (bFinOptions || psz[0] != '-' || psz[1] == 0) {
+            tabEntrees.push_back(psz);
+            continue;
+        }
+        if (std::strcmp(psz, "--") == 0) {
+            bFinOptions = true;
+            continue;
+        }
+        for (const char* p = psz + 1; *p; ++p) {
+            switch (*p) {
+            case 'c': stOptions.bSortieStandard = true; break;
+            case 'd': stOptions.bExpanse = true; break;
+            case 'f': stOptions.bForce = true; break;
+            case 'l': stOptions.bListe = true; break;
+            case '0': stOptions.bStocke = true; break;
+            case 'h': std::fputs(gszUsage, stdout); return 0;
+            default:
+                std::fprintf(stderr, "zvzlw: unknown option -%c\n%s", *p, gszUsage);
+                return 2;
+            }
+        }
+    }
+    if (tabEntrees.empty())
+        tabEntrees.push_back("-");
+    int nStandard = 0;
+    for (const char* psz : tabEntrees)
+        nStandard += std::strcmp(psz, "-") == 0;
+    if (nStandard > 1) {
+        std::fputs("zvzlw: standard input named more than once\n", stderr);
+        return 2;
+    }
+    int nCode = 0;
+    for (const char* psz : tabEntrees) {
+        if (!__bTraite(psz, stOptions))
+            nCode = 1;
+    }
+    return nCode;
+}
