@@ -76,6 +76,9 @@ void CProxyDll::DeclareProxy(uint32_t* pdwPremier, uint16_t* pwSecond, uint32_t*
 void CProxyDll::_InitErreurChargement(CXError* pclErreur, const char* pszTexteSysteme, const char* pszCandidat)
 {
     pclErreur->SetUserError(gnErreurChargement, pszCandidat);
+    // The user error's message may not show its insert (its message can be empty or absent),
+    // and the loader's text does not always name the file: the candidate is kept as an item.
+    pclErreur->AddInfo(EIT_SRCFILE, pszCandidat);
     // The loader's text names the file and may hold '%': it is an insert, never a format.
     if (pszTexteSysteme && *pszTexteSysteme)
         pclErreur->SetSystemErrorMessage("%1$s", pszTexteSysteme);
