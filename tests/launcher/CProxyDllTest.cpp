@@ -233,6 +233,29 @@ TEST_F(CProxyDllTest, CandidatesLongerThan260CharactersAreNotLoaded)
     EXPECT_EQ(nullptr, cl.hGetLibrary());
 }
 
+TEST_F(CProxyDllTest, ACurrentDirectoryTooLongToReadEndsTheSearch)
+{
+    // A current directory of more than 260 characters, holding the library.
+    std::string sRep = m_sRacine;
+    while (sRep.size() <= CDiskFile::ZV_MAX_PATH) {
+        sRep += "/" + std::string(60, 'p');
+        ASSERT_EQ(0, mkdir(sRep.c_str(), 0755));
+    }
+    Copie("zvcomp", sRep + "/" + kszNom);
+    ASSERT_EQ(0, chdir(sRep.c_str()));
+    CProxyDll cl;
+    CXError clErreur;
+    EXPECT_FALSE(cl.bLoad(kszNom, &clErreur, nullptr, nullptr));
+    EXPECT_EQ(nullptr, cl.hGetLibrary());
+    ASSERT_EQ(1, clErreur.nGetNbSubError());
+    const CXError* pclSous = clErreur.pclGetSubError(0);
+    EXPECT_EQ(2u, pclSous->nGetUserErrorCode());
+    EXPECT_STREQ(std::strerror(ERANGE), pclSous->pszGetSystemErrorMessage());
+    const void* pValeur = nullptr;
+    ASSERT_TRUE(pclSous->bGetInfo(EIT_SRCFILE, &pValeur));
+    EXPECT_STREQ(kszNom, static_cast<const char*>(pValeur));
+}
+
 TEST_F(CProxyDllTest, AMissingOrRefusingInitialisationFailsWithoutErrorAndKeepsTheLibrary)
 {
     for (const char* pszVariante : {"zvcomp_noinit", "zvcomp_initfails"}) {
