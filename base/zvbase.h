@@ -17,7 +17,9 @@
 
 // files
 #include "base/files/CDiskFile.h"
+#include "base/files/CXFile.h"
 #include "base/files/CZVUnknown.h"
+#include "base/files/IXStream.h"
 #include "base/files/XFindData.h"
 
 // messages
