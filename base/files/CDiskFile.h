@@ -203,13 +203,13 @@ public:
     // on a read failure, or when nothing can be returned (no overflow and nCapacity < 2).
     char* pszReadLine(char* pszBuffer, unsigned nCapacity, CTString* pclOverflow, const char* pszSeparator) override;
 
-    // Slot 43. Sets the size to oSize (> 0); when the file grew, writes a zero byte at its
+    // Sets the size to oSize (> 0); when the file grew, writes a zero byte at its
     // last offset so that the space is allocated. False for oSize <= 0 (no change).
     /* 43 */ virtual int bExtendFile(long long oSize);
-    // Slot 44. Copies oCount bytes (negative: to the end) from oStart of this stream into the
+    // Copies oCount bytes (negative: to the end) from oStart of this stream into the
     // named file, created or emptied; on failure that file is removed. Never this file itself.
     /* 44 */ virtual int bExtract(const char* pszName, long long oStart, long long oCount);
-    // Slot 45. Appends to this stream oCount bytes (negative: to its end) of the named file,
+    // Appends to this stream oCount bytes (negative: to its end) of the named file,
     // taken from oStart.
     /* 45 */ virtual int bExtractFromFile(const char* pszName, long long oStart, long long oCount);
     // Wide-character names are not supported: false, empty, false.
