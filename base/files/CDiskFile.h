@@ -200,7 +200,8 @@ public:
     // The line goes to buffer while it fits (nCapacity bytes, NUL included); a longer one is
     // gathered whole in *pclOverflow and its text returned. Without pclOverflow a longer line
     // comes in pieces of nCapacity - 1 characters, one per call. Null at the end of the file,
-    // on a read failure, or when nothing can be returned (no overflow and nCapacity < 2).
+    // on a read failure, or when nothing can be returned (no overflow and nCapacity < 2, or a
+    // separator of ZV_LINE_BLOCK characters or more).
     char* pszReadLine(char* pszBuffer, unsigned nCapacity, CTString* pclOverflow, const char* pszSeparator) override;
 
     // Sets the size to oSize (> 0); when the file grew, writes a zero byte at its

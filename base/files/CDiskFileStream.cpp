@@ -509,6 +509,11 @@ char* CDiskFile::pszReadLine(char* pszBuffer, unsigned nCapacity, CTString* pclO
         m_pLigne[0] = '\0';
     }
     const std::size_t nSep = pszSeparator ? std::strlen(pszSeparator) : 0;
+    // A separator is found within one block plus the bytes kept back from the previous one.
+    if (nSep >= ZV_LINE_BLOCK) {
+        errno = EINVAL;
+        return nullptr;
+    }
 
     std::size_t nOut = 0;   // characters in pszBuffer
     bool bOverflow = false; // the line goes to *pclOverflow

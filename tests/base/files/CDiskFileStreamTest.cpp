@@ -695,6 +695,11 @@ TEST_F(DiskFileStream, PszReadLineOverflowAndPieces)
     EXPECT_EQ(cl.pszReadLine(sz, 1, nullptr, nullptr), nullptr);
     // Capacity 0 with an overflow string: everything goes there.
     EXPECT_EQ(ReadAll(cl, 0, nullptr), (std::vector<std::string>{"0123456789", "ab"}));
+    // A separator longer than the read-ahead block could never be found whole.
+    ASSERT_TRUE(cl.bSeek(0, eSEEK_BEGIN));
+    const std::string sHuge(CDiskFile::ZV_LINE_BLOCK, '|');
+    EXPECT_EQ(cl.pszReadLine(sz, sizeof sz, &clOverflow, sHuge.c_str()), nullptr);
+    EXPECT_EQ(errno, EINVAL);
 }
 
 TEST_F(DiskFileStream, PszReadLineForgetsReadAheadOnSeekAndClose)
