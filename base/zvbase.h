@@ -20,8 +20,10 @@
 
 // files
 #include "base/files/CDiskFile.h"
+#include "base/files/CXFile.h"
 #include "base/files/CZVUnknown.h"
 #include "base/files/XFileTime.h"
+#include "base/files/IXStream.h"
 #include "base/files/XFindData.h"
 
 // messages

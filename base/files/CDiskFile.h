@@ -1,9 +1,14 @@
-// CDiskFile: the disk file; here its static functions on file names and paths.
+// CDiskFile: the disk file, a stream over a descriptor, with static functions on file names.
 #pragma once
 
 #include "base/files/XFileTime.h"
+#include "base/files/IXStream.h"
 #include "base/files/XFindData.h"
 #include "base/system/Win32Api.h"
+
+#include <climits>
+#include <cstddef>
+#include <cstdint>
 
 class CTString;
 struct stat;
@@ -15,7 +20,8 @@ struct stat;
 // Unless a size is passed, output buffers hold ZV_MAX_PATH characters and a NUL (261 bytes);
 // outputs are cut to fit them. Names that do not fit in ZV_MAX_PATH characters never make a
 // function write past a buffer: tests of existence say "not there", producers say "failed".
-class CDiskFile {
+#pragma pack(push, 1)
+class CDiskFile : public IXStream {
 public:
     static constexpr unsigned ZV_MAX_PATH = 260;
 
@@ -217,4 +223,175 @@ public:
     // Unpacks every field (seconds doubled, milliseconds 0); false when they do not form a
     // valid date and time.
     static bool bDosFileTimeToSystemTime(unsigned dwDos, _stXFILETIME* pstTime);
+    // ==== The open file: IXStream over a 64-bit descriptor ==============================
+    // A fresh object is closed, unreferenced (count 0) and has an empty name. Slots 3 to 42
+    // are those of IXStream; slots 43 to 59 are added here, in the order below, and are
+    // shared with the runtime like the rest of the table.
+    //
+    // Sharing between processes rests on POSIX advisory record locks: the whole-file lock
+    // taken at open according to eSHARE, the range locks of bLock/bUnlock and the two-byte
+    // token of bLockFileEx. They do not conflict within one process, and closing any
+    // descriptor of a file drops every lock this process holds on it.
+public:
+    // errno after a lock refused because another holder has a conflicting one.
+    static constexpr int ZV_ERRNO_SHARING_VIOLATION = INT_MIN; // 0x80000000
+    // Size of the read-ahead block of pszReadLine, without its terminating NUL.
+    static constexpr unsigned ZV_LINE_BLOCK = 65536;
+
+    CDiskFile();
+    ~CDiskFile() override;
+    CDiskFile(const CDiskFile&) = delete;
+    CDiskFile& operator=(const CDiskFile&) = delete;
+
+    static bool bSystemSupportHugeFile() { return true; }
+    static bool sbIsBadNetworkFile(const char*) { return false; }
+
+    // Opens name (backslashes become slashes; made absolute into the name array). Access -1
+    // is read only; other access values than -1..2 are refused (EINVAL). With
+    // eCREATE_OPENALWAYS, *pbCreated tells whether the file was created and errno is EEXIST
+    // when it was not. A sharing lock refused by another process fails with errno
+    // ZV_ERRNO_SHARING_VIOLATION, before anything of the file was emptied. An open file is
+    // closed first.
+    int bOpen(const char* pszName, eACCESS eAccess, eSHARE eShare, eCREATE eCreate, eFLAG eFlag,
+              int* pbCreated) override;
+    // Closes the descriptor (its locks go with it). The descriptor is given up even when close
+    // reports an error: Linux has released it, and closing it again could close another file.
+    void Close() override;
+    int bReopen(eACCESS eAccess, eSHARE eShare, eCREATE eCreate, eFLAG eFlag) override;
+    // At an offset: seeks there first when it differs from the position.
+    int bWrite(long long oOffset, const void* pData, unsigned nCount, unsigned* pnWritten) override;
+    int bRead(long long oOffset, void* pData, unsigned nCount, unsigned* pnRead) override;
+    // True only when every byte was written; the position advances by what was written.
+    int bWrite(const void* pData, unsigned nCount, unsigned* pnWritten) override;
+    // With pnRead: true unless the read failed (a short read or the end is success). Without
+    // it: true only when all nCount bytes were read.
+    int bRead(void* pData, unsigned nCount, unsigned* pnRead) override;
+    // The resulting absolute offset becomes the position. Drops what pszReadLine read ahead.
+    int bSeek(long long oOffset, eSEEK eOrigin) override;
+    // The size; the position is kept. -1 on failure.
+    long long oGetSize() override;
+    // The size, leaving the position at the end. -1 on failure.
+    long long oGetSizeFast() override;
+    int bFlush() override;
+    // Seeks to oSize from the start (eGROW_ABSOLUTE) or the end (eGROW_RELATIVE) and cuts or
+    // extends the file there; the position stays at the new end. Other eGROW values: false.
+    int bSetSize(long long oSize, eGROW eGrow) override;
+    // Grows the file by oCount zero bytes (0: nothing to do; negative: false); the position
+    // ends at the new end.
+    int bIncreaseSize(long long oCount) override;
+    // printf-style text written at the position, whatever its length.
+    int bWriteString(const char* pszFormat, ...) override __attribute__((format(printf, 2, 3)));
+    int bWriteStringList(const char* pszFormat, va_list args) override;
+    // One line into buffer (nCapacity bytes, NUL included), read in 80-byte chunks; the
+    // position ends just after the line end. nFlags bit 0: only CR LF ends a line; otherwise
+    // CR LF, CR or LF. A line that does not fit is cut to nCapacity - 1 characters with
+    // *pbTruncated 1, and the next call goes on with the rest. False at the end of the file,
+    // on a read failure and for a capacity of 0 (nothing written then).
+    int bReadLine(char* pszBuffer, unsigned nCapacity, int* pbTruncated, unsigned nFlags) override;
+    // Copies oCount bytes (negative: up to the end) from the position to the destination's
+    // position, in 64 KiB steps. A source shorter than oCount is not an error.
+    int bExtract(IXStream* piDestination, long long oCount) override;
+    int bLockFile(unsigned long long oStart, unsigned long long oLength) const override;
+    int bUnlockFile(unsigned long long oStart, unsigned long long oLength) const override;
+    // Non-blocking lock of [start, start + length), length 0 meaning to the end and beyond:
+    // a write lock when the file is open for writing, a read lock when read only.
+    int bLock(unsigned long long oStart, unsigned long long oLength) const override;
+    int bUnlock(unsigned long long oStart, unsigned long long oLength) const override;
+    const char* pszGetName() const override { return m_szName; }
+    long long oGetOffset() override { return m_oPosition; }
+    int bIsOpen() const override { return m_hFile != -1; }
+    // A heap copy of the name used in error messages; null reverts to the name array.
+    int vbSetNameForError(const char* pszName) override;
+    // bReadLine over 4-byte wide characters (capacity in characters). A tail of fewer than
+    // four bytes at the end of the file is no character and ends the reading.
+    int bReadLineUNICODE(wchar_t* pwszBuffer, unsigned nCapacity, int* pbTruncated, unsigned nFlags) override;
+    // The flags of the open file (-1 when closed).
+    eACCESS veGetAccess() const override { return static_cast<eACCESS>(m_nOpenFlags); }
+    int bGetVFSFileName(char*) override { return 0; }
+    // bLock true: waits for a write (bExclusive) or read lock on the first two bytes; the
+    // result is whether it was granted. bLock false: releases them; always true.
+    int bLockFileEx(int bLock, int bExclusive) const override;
+    // Next line of a text file through a 64 KiB read-ahead block. The line end is the
+    // separator when one is given (an empty one counts as none), otherwise CR LF, CR or LF.
+    // The line goes to buffer while it fits (nCapacity bytes, NUL included); a longer one is
+    // gathered whole in *pclOverflow and its text returned. Without pclOverflow a longer line
+    // comes in pieces of nCapacity - 1 characters, one per call. Null at the end of the file,
+    // on a read failure, or when nothing can be returned (no overflow and nCapacity < 2, or a
+    // separator of ZV_LINE_BLOCK characters or more).
+    char* pszReadLine(char* pszBuffer, unsigned nCapacity, CTString* pclOverflow, const char* pszSeparator) override;
+
+    // Sets the size to oSize (> 0); when the file grew, writes a zero byte at its
+    // last offset so that the space is allocated. False for oSize <= 0 (no change).
+    /* 43 */ virtual int bExtendFile(long long oSize);
+    // Copies oCount bytes (negative: to the end) from oStart of this stream into the
+    // named file, created or emptied; on failure that file is removed. Never this file itself.
+    /* 44 */ virtual int bExtract(const char* pszName, long long oStart, long long oCount);
+    // Appends to this stream oCount bytes (negative: to its end) of the named file,
+    // taken from oStart.
+    /* 45 */ virtual int bExtractFromFile(const char* pszName, long long oStart, long long oCount);
+    // Wide-character names are not supported: false, empty, false.
+    /* 46 */ virtual int bOpenW(const wchar_t* pwszName, eACCESS eAccess, eSHARE eShare, eCREATE eCreate,
+                                eFLAG eFlag, int* pbCreated);
+    /* 47 */ virtual int bExtractW(const wchar_t* pwszName, long long oStart, long long oCount);
+    /* 48 */ virtual const wchar_t* pwszGetName() const;
+    /* 49 */ virtual int vbIsUNICODEFileName() const;
+    /* 50 */ virtual int bExtractFromFileW(const wchar_t* pwszName, long long oStart, long long oCount);
+    /* 51 */ virtual int vbSetNameForErrorW(const wchar_t* pwszName);
+    /* 52 */ virtual void m739EmptyMethodXStream() const;
+    /* 53 */ virtual void m740EmptyMethodXStream() const;
+    /* 54 */ virtual void m741EmptyMethodXStream() const;
+    /* 55 */ virtual void m742EmptyMethodXStream() const;
+    /* 56 */ virtual void m743EmptyMethodXStream() const;
+    /* 57 */ virtual void m744EmptyMethodXStream() const;
+    /* 58 */ virtual void m745EmptyMethodXStream() const;
+    /* 59 */ virtual void m746EmptyMethodXStream() const;
+
+    // The name used in error messages: the name array unless vbSetNameForError set one.
+    const char* pszGetNameForError() const { return m_pszNameForError; }
+
+private:
+    friend struct CDiskFileLayout;
+
+    // lseek64 and the position, without dropping the read-ahead block.
+    bool __bSeek(long long oOffset, int nOrigin);
+    // Forgets what pszReadLine read ahead (the block itself is kept).
+    void __ViderLecture() { m_pLigneCurseur = m_pLigneFin = m_pLigne; }
+    // Places an fcntl record lock; a refusal by another holder sets the conflict marker.
+    bool __bPoseVerrou(int nCommand, short nType, unsigned long long oStart, unsigned long long oLength) const;
+
+    char m_szName[ZV_MAX_PATH];   // full path of the file; empty before the first open
+    int32_t m_hFile;              // descriptor, -1 when closed
+    long long m_oPosition;        // the stream's copy of the file offset
+    char* m_pLigne;               // read-ahead block of pszReadLine (ZV_LINE_BLOCK + 1 bytes), owned
+    char* m_pLigneCurseur;        // next unread byte of the block
+    int32_t m_nOpenFlags;         // flags of open64 for the current file, -1 when closed
+    char* m_pszNameForError;      // m_szName, or an owned heap copy from vbSetNameForError
+    char* m_pLigneFin;            // end of the bytes read into the block
 };
+#pragma pack(pop)
+
+// The layout checks, in a friend so that they see the private members.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+struct CDiskFileLayout {
+#if defined(__x86_64__)
+    static_assert(sizeof(CDiskFile) == 320, "CDiskFile layout (x86-64)");
+    static_assert(offsetof(CDiskFile, m_szName) == 12, "CDiskFile layout (x86-64)");
+    static_assert(offsetof(CDiskFile, m_hFile) == 272, "CDiskFile layout (x86-64)");
+    static_assert(offsetof(CDiskFile, m_oPosition) == 276, "CDiskFile layout (x86-64)");
+    static_assert(offsetof(CDiskFile, m_pLigne) == 284, "CDiskFile layout (x86-64)");
+    static_assert(offsetof(CDiskFile, m_pLigneCurseur) == 292, "CDiskFile layout (x86-64)");
+    static_assert(offsetof(CDiskFile, m_nOpenFlags) == 300, "CDiskFile layout (x86-64)");
+    static_assert(offsetof(CDiskFile, m_pszNameForError) == 304, "CDiskFile layout (x86-64)");
+#elif defined(__i386__)
+    static_assert(sizeof(CDiskFile) == 300, "CDiskFile layout (i386)");
+    static_assert(offsetof(CDiskFile, m_szName) == 8, "CDiskFile layout (i386)");
+    static_assert(offsetof(CDiskFile, m_hFile) == 268, "CDiskFile layout (i386)");
+    static_assert(offsetof(CDiskFile, m_oPosition) == 272, "CDiskFile layout (i386)");
+    static_assert(offsetof(CDiskFile, m_pLigne) == 280, "CDiskFile layout (i386)");
+    static_assert(offsetof(CDiskFile, m_pLigneCurseur) == 284, "CDiskFile layout (i386)");
+    static_assert(offsetof(CDiskFile, m_nOpenFlags) == 288, "CDiskFile layout (i386)");
+    static_assert(offsetof(CDiskFile, m_pszNameForError) == 292, "CDiskFile layout (i386)");
+#endif
+};
+#pragma GCC diagnostic pop
