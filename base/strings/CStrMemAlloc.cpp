@@ -17,6 +17,9 @@ bool gbTLSOk = false;
 namespace {
 // The key in gdwIndexRecycleur was made by s_bCreeCleRecycleurs: recyclers are created here.
 bool gbCleRecycleursInterne = false;
+// The module's own key, once made (a key is never deleted: threads may still hold recyclers).
+bool gbCleInterneCreee = false;
+unsigned gdwCleInterne = 0;
 
 void DetruitRecycleur(void* p)
 {
@@ -183,12 +186,12 @@ void CStrMemAlloc::s_Retire(CStrMemAlloc* pcl)
 
 bool CStrMemAlloc::s_bCreeCleRecycleurs()
 {
-    if (gbCleRecycleursInterne)
-        return true;
-    unsigned dwCle = 0;
-    if (!TLS_bCreeCle(&dwCle, DetruitRecycleur))
-        return false;
-    gdwIndexRecycleur = dwCle;
+    if (!gbCleInterneCreee) {
+        if (!TLS_bCreeCle(&gdwCleInterne, DetruitRecycleur))
+            return false;
+        gbCleInterneCreee = true;
+    }
+    gdwIndexRecycleur = gdwCleInterne;
     gbTLSOk = true;
     gbCleRecycleursInterne = true;
     return true;

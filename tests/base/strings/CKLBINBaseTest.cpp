@@ -66,4 +66,5 @@ TEST_F(KLBIN, SizesSearchAndCompare)
     EXPECT_EQ(CKLBINBase::nCompare(clCourt, cl), -1);
     EXPECT_EQ(CKLBINBase::nCompare(cl, CKLBINBase()), 1);
 }
+
 } // namespace
