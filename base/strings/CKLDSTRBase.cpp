@@ -3,15 +3,20 @@
 
 #include "base/strings/CKLBINBase.h"
 #include "base/strings/CStrMemAlloc.h"
+#include "base/strings/CharTables.h"
 #include "base/strings/CodePage.h"
+#include "base/strings/StrCompare.h"
 #include "base/strings/StrCopy.h"
 #include "base/strings/StrMap.h"
+#include "base/system/Locale.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <cwctype>
+#include <type_traits>
 #include <new>
 #include <utility>
 
@@ -678,4 +683,394 @@ int CKLDSTRBase::nAddPrintf(const char* pszFormat, ...)
     const int nRes = __nAffecteFormat(true, pszFormat, args);
     va_end(args);
     return nRes;
+}
+
+// ---- Further operations ------------------------------------------------------------------
+
+namespace {
+
+// First occurrence of nAiguille units at or after unit nDebut in nTaille units; -1 if none.
+template <typename T>
+long PosUnites(const T* p, std::size_t nTaille, const T* pAiguille, std::size_t nAiguille, std::size_t nDebut)
+{
+    if (pAiguille == nullptr || nAiguille == 0 || nDebut > nTaille || nAiguille > nTaille - nDebut)
+        return -1;
+    for (std::size_t i = nDebut; i + nAiguille <= nTaille; ++i)
+        if (std::memcmp(p + i, pAiguille, nAiguille * sizeof(T)) == 0)
+            return long(i);
+    return -1;
+}
+
+template <typename T>
+long PosFinUnites(const T* p, std::size_t nTaille, const T* pAiguille, std::size_t nAiguille)
+{
+    if (pAiguille == nullptr || nAiguille == 0 || nAiguille > nTaille)
+        return -1;
+    for (std::size_t i = nTaille - nAiguille + 1; i-- > 0;)
+        if (std::memcmp(p + i, pAiguille, nAiguille * sizeof(T)) == 0)
+            return long(i);
+    return -1;
+}
+
+template <typename T>
+int CompareUnites(const T* pA, std::size_t nA, const T* pB, std::size_t nB)
+{
+    const std::size_t n = nA < nB ? nA : nB;
+    for (std::size_t i = 0; i < n; ++i) {
+        // Compared as unsigned units, like memcmp over bytes.
+        const auto a = static_cast<std::make_unsigned_t<T>>(pA[i]);
+        const auto b = static_cast<std::make_unsigned_t<T>>(pB[i]);
+        if (a != b)
+            return a < b ? -1 : 1;
+    }
+    return nA < nB ? -1 : (nA > nB ? 1 : 0);
+}
+
+} // namespace
+
+long CKLDSTRBase::nPosUNICODE(const wchar_t* pw, unsigned nNbCar, unsigned nDebutCar) const
+{
+    return PosUnites(reinterpret_cast<const wchar_t*>(pszGet()), nGetLength() / sizeof(wchar_t), pw, nNbCar,
+                     nDebutCar);
+}
+
+long CKLDSTRBase::nPosFinUNICODE(const wchar_t* pw, unsigned nNbCar) const
+{
+    return PosFinUnites(reinterpret_cast<const wchar_t*>(pszGet()), nGetLength() / sizeof(wchar_t), pw, nNbCar);
+}
+
+int CKLDSTRBase::nNbOccUNICODE(const wchar_t* pw, unsigned nNbCar) const
+{
+    int nNb = 0;
+    for (long n = nPosUNICODE(pw, nNbCar, 0); n >= 0; n = nPosUNICODE(pw, nNbCar, unsigned(n) + nNbCar))
+        ++nNb;
+    return nNb;
+}
+
+long CKLDSTRBase::nPosParmi(const char* pszEnsemble, unsigned nDebut) const
+{
+    if (pszEnsemble == nullptr || *pszEnsemble == '\0')
+        return -1;
+    for (unsigned i = nDebut; i < nGetLength(); ++i)
+        if (m_p[i] != '\0' && std::strchr(pszEnsemble, m_p[i]) != nullptr)
+            return long(i);
+    return -1;
+}
+
+int CKLDSTRBase::nCompareTo(const char* p, unsigned nLong) const
+{
+    return CompareUnites(pszGet(), nGetLength(), p != nullptr ? p : ms_szVide, p != nullptr ? nLong : 0);
+}
+
+int CKLDSTRBase::nCompareToUNICODE(const wchar_t* pw, unsigned nNbCar) const
+{
+    return CompareUnites(reinterpret_cast<const wchar_t*>(pszGet()), nGetLength() / sizeof(wchar_t),
+                         pw != nullptr ? pw : L"", pw != nullptr ? nNbCar : 0);
+}
+
+int CKLDSTRBase::nCompareSoupleUNICODE(const CKLDSTRBase& a, const CKLDSTRBase& b)
+{
+    const wchar_t* pA = reinterpret_cast<const wchar_t*>(a.pszGet());
+    const wchar_t* pB = reinterpret_cast<const wchar_t*>(b.pszGet());
+    const std::size_t nA = a.nGetLength() / sizeof(wchar_t), nB = b.nGetLength() / sizeof(wchar_t);
+    // Characters of Latin-1 (the code points Windows-1252 shares with Unicode) are compared by
+    // their upper-case accent-free forms; the others by code point.
+    auto souple = [](wchar_t c) -> unsigned {
+        const unsigned u = static_cast<unsigned>(c);
+        if (u >= 0x100 || (u >= 0x80 && u < 0xA0))
+            return u;
+        char cSortie = 0;
+        STR_nMapCharIgnoreCaseAccent(&cSortie, static_cast<char>(static_cast<unsigned char>(u)));
+        return static_cast<unsigned char>(cSortie);
+    };
+    for (std::size_t i = 0; i < nA && i < nB; ++i) {
+        const unsigned a = souple(pA[i]), b = souple(pB[i]);
+        if (a != b)
+            return a < b ? -1 : 1;
+    }
+    return nA < nB ? -1 : (nA > nB ? 1 : 0);
+}
+
+int CKLDSTRBase::nComplete(unsigned nLong, char c)
+{
+    const unsigned nAvant = nGetLength();
+    if (nLong <= nAvant)
+        return nLong == 0 ? (Vide(), eSTRMEM_OK) : Tronque(long(nLong));
+    const int nRes = nSetLength(nLong);
+    if (nRes != eSTRMEM_OK)
+        return nRes;
+    std::memset(m_p + nAvant, static_cast<unsigned char>(c), nLong - nAvant);
+    return SetUtilLength(nLong, false);
+}
+
+int CKLDSTRBase::nCompleteUNICODE(unsigned nNbCar, wchar_t c)
+{
+    if (std::uint64_t(nNbCar) * sizeof(wchar_t) > STRMEM_TAILLE_MAX)
+        return eSTRMEM_TROPGRAND;
+    const unsigned nLong = nNbCar * unsigned(sizeof(wchar_t));
+    const unsigned nAvant = nGetLength() / unsigned(sizeof(wchar_t)) * unsigned(sizeof(wchar_t));
+    if (nLong <= nAvant)
+        return nLong == 0 ? (Vide(), eSTRMEM_OK) : Tronque(long(nLong));
+    const bool bNeuf = m_p == nullptr;
+    const int nRes = nSetLength(nLong);
+    if (nRes != eSTRMEM_OK)
+        return nRes;
+    if (bNeuf)
+        STRMEM_pBloc(m_p)->dwFlags = eSTRMEM_UNICODE;
+    wchar_t* pw = reinterpret_cast<wchar_t*>(m_p);
+    for (std::size_t i = nAvant / sizeof(wchar_t); i < nNbCar; ++i)
+        pw[i] = c;
+    return SetUtilLength(nLong, false);
+}
+
+int CKLDSTRBase::TrimUNICODE()
+{
+    const std::size_t nCar = nGetLength() / sizeof(wchar_t);
+    const wchar_t* pw = reinterpret_cast<const wchar_t*>(pszGet());
+    std::size_t nDebut = 0, nFin = nCar;
+    while (nDebut < nFin && std::iswspace(static_cast<wint_t>(pw[nDebut])))
+        ++nDebut;
+    while (nFin > nDebut && std::iswspace(static_cast<wint_t>(pw[nFin - 1])))
+        --nFin;
+    if (nDebut == 0 && nFin == nCar)
+        return eSTRMEM_OK;
+    return nMilieuUNICODE(*this, unsigned(nDebut), unsigned(nFin - nDebut));
+}
+
+int CKLDSTRBase::MapString(unsigned nFlags)
+{
+    const unsigned nLong = nGetLength();
+    if (nLong == 0)
+        return eSTRMEM_OK;
+    const int nRes = __nPrepareModification(nLong);
+    if (nRes != eSTRMEM_OK)
+        return nRes;
+    // The output is never longer than the input: the mapping works in place.
+    const unsigned nSortie = STR_nMapStringEx(nFlags, m_p, nLong + 1, m_p, long(nLong), 1);
+    return SetUtilLength(nSortie, false);
+}
+
+namespace {
+
+// The replacement over units of T, built in a new block of the value's type.
+template <typename T>
+int RemplaceUnites(char** pp, const T* pS, std::size_t nS, const T* pR, std::size_t nR, std::size_t nDebut,
+                   unsigned dwType)
+{
+    if (*pp == nullptr || pS == nullptr || nS == 0 || (pR == nullptr && nR != 0))
+        return eSTRMEM_OK;
+    const T* p = reinterpret_cast<const T*>(*pp);
+    const std::size_t nTaille = STRMEM_pBloc(*pp)->nLongueur / sizeof(T);
+    std::uint64_t nNouveau = nTaille;
+    std::size_t nNb = 0;
+    for (long n = PosUnites(p, nTaille, pS, nS, nDebut); n >= 0; n = PosUnites(p, nTaille, pS, nS, std::size_t(n) + nS)) {
+        nNouveau = nNouveau - nS + nR;
+        ++nNb;
+    }
+    if (nNb == 0)
+        return eSTRMEM_OK;
+    if (nNouveau * sizeof(T) > STRMEM_TAILLE_MAX)
+        return eSTRMEM_TROPGRAND;
+    if (nNouveau == 0) {
+        char* pAncien = *pp;
+        *pp = nullptr;
+        CKLDSTRBase::s_ReleaseStrMem(pAncien);
+        return eSTRMEM_OK;
+    }
+    char* pNeuf = nullptr;
+    const int nRes = CKLDSTRBase::_s_nNouveau(&pNeuf, unsigned(nNouveau * sizeof(T)), nullptr, 0, dwType, true);
+    if (nRes != eSTRMEM_OK)
+        return nRes;
+    T* pDst = reinterpret_cast<T*>(pNeuf);
+    std::size_t nLu = 0;
+    for (long n = PosUnites(p, nTaille, pS, nS, nDebut); n >= 0; n = PosUnites(p, nTaille, pS, nS, nLu)) {
+        std::memcpy(pDst, p + nLu, (std::size_t(n) - nLu) * sizeof(T));
+        pDst += std::size_t(n) - nLu;
+        if (nR != 0)
+            std::memcpy(pDst, pR, nR * sizeof(T));
+        pDst += nR;
+        nLu = std::size_t(n) + nS;
+    }
+    std::memcpy(pDst, p + nLu, (nTaille - nLu) * sizeof(T));
+    _stSTRMEMBLOC* pBloc = STRMEM_pBloc(pNeuf);
+    pBloc->nLongueur = unsigned(nNouveau * sizeof(T));
+    STRMEM_MotZero(pBloc, pBloc->nLongueur);
+    char* pAncien = *pp;
+    *pp = pNeuf;
+    CKLDSTRBase::s_ReleaseStrMem(pAncien);
+    return eSTRMEM_OK;
+}
+
+} // namespace
+
+int CKLDSTRBase::Remplace(const char* pS, unsigned nS, const char* pR, unsigned nR, unsigned nDebut)
+{
+    return RemplaceUnites(&m_p, pS, nS, pR, nR, nDebut, TypeDe(m_p));
+}
+
+int CKLDSTRBase::RemplaceUNICODE(const wchar_t* pS, unsigned nS, const wchar_t* pR, unsigned nR, unsigned nDebutCar)
+{
+    return RemplaceUnites(&m_p, pS, nS, pR, nR, nDebutCar, TypeDe(m_p));
+}
+
+int CKLDSTRBase::nMilieuUNICODE(const CKLDSTRBase& cl, unsigned nDebutCar, unsigned nNbCar)
+{
+    const unsigned nCar = cl.nGetLength() / unsigned(sizeof(wchar_t));
+    if (nDebutCar >= nCar || nNbCar == 0) {
+        Vide();
+        return eSTRMEM_OK;
+    }
+    if (nNbCar > nCar - nDebutCar)
+        nNbCar = nCar - nDebutCar;
+    const unsigned nLong = nNbCar * unsigned(sizeof(wchar_t));
+    return _s_nNouveau(&m_p, nLong, cl.m_p + nDebutCar * sizeof(wchar_t), nLong, eSTRMEM_UNICODE, true);
+}
+
+CKLDSTRBase CKLDSTRBase::clMilieuUNICODE(unsigned nDebutCar, unsigned nNbCar) const
+{
+    CKLDSTRBase cl;
+    cl.nMilieuUNICODE(*this, nDebutCar, nNbCar);
+    return cl;
+}
+
+bool CKLDSTRBase::bExtraitChainePosUNICODE(unsigned nNumero, const wchar_t* pwSep, unsigned nSep,
+                                           unsigned* pnDebut, unsigned* pnNbCar) const
+{
+    if (pwSep == nullptr || nSep == 0)
+        return false;
+    const wchar_t* pw = reinterpret_cast<const wchar_t*>(pszGet());
+    const std::size_t nCar = nGetLength() / sizeof(wchar_t);
+    std::size_t nDebut = 0;
+    for (unsigned i = 0; i < nNumero; ++i) {
+        const long n = PosUnites(pw, nCar, pwSep, nSep, nDebut);
+        if (n < 0)
+            return false;
+        nDebut = std::size_t(n) + nSep;
+    }
+    const long nFin = PosUnites(pw, nCar, pwSep, nSep, nDebut);
+    if (pnDebut != nullptr)
+        *pnDebut = unsigned(nDebut);
+    if (pnNbCar != nullptr)
+        *pnNbCar = unsigned((nFin < 0 ? nCar : std::size_t(nFin)) - nDebut);
+    return true;
+}
+
+bool CKLDSTRBase::bExtraitChaineUNICODE(unsigned nNumero, const wchar_t* pwSep, unsigned nSep,
+                                        CKLDSTRBase* pcl) const
+{
+    unsigned nDebut = 0, nNbCar = 0;
+    if (pcl == nullptr || !bExtraitChainePosUNICODE(nNumero, pwSep, nSep, &nDebut, &nNbCar))
+        return false;
+    if (nNbCar == 0) {
+        pcl->Vide();
+        return true;
+    }
+    return pcl->nMilieuUNICODE(*this, nDebut, nNbCar) == eSTRMEM_OK;
+}
+
+int CKLDSTRBase::nConcatSeparateur(const char* pSep, unsigned nSep, const char* p, unsigned nLong)
+{
+    if (bEstVide() || pSep == nullptr || nSep == 0)
+        return nConcat(p, nLong);
+    // Room for both first, so that a failure leaves the value as it was.
+    if (std::uint64_t(nGetLength()) + nSep + (p != nullptr ? nLong : 0) > STRMEM_TAILLE_MAX)
+        return eSTRMEM_TROPGRAND;
+    CKLDSTRBase clSuite;
+    int nRes = clSuite._nNew(nSep + (p != nullptr ? nLong : 0), pSep, nSep);
+    if (nRes == eSTRMEM_OK)
+        nRes = clSuite.nConcat(p, nLong);
+    if (nRes == eSTRMEM_OK)
+        nRes = nConcat(clSuite.m_p, clSuite.nGetLength());
+    return nRes;
+}
+
+int CKLDSTRBase::nConcatInit(const char* p, unsigned nLong)
+{
+    if (m_p == nullptr)
+        return nAssignInit(p, nLong);
+    return nConcat(p, nLong);
+}
+
+int CKLDSTRBase::nAssignMultiple(const char* const* apsz, unsigned nNb)
+{
+    CKLDSTRBase clNeuf;
+    const int nRes = clNeuf.nConcatMultiple(apsz, nNb);
+    if (nRes == eSTRMEM_OK)
+        Take(clNeuf);
+    return nRes;
+}
+
+int CKLDSTRBase::nConcatMultiple(const char* const* apsz, unsigned nNb)
+{
+    if (apsz == nullptr || nNb == 0)
+        return eSTRMEM_OK;
+    std::uint64_t nTotal = nGetLength();
+    for (unsigned i = 0; i < nNb; ++i)
+        if (apsz[i] != nullptr)
+            nTotal += std::strlen(apsz[i]);
+    if (nTotal > STRMEM_TAILLE_MAX)
+        return eSTRMEM_TROPGRAND;
+    if (nTotal == 0)
+        return eSTRMEM_OK;
+    // The texts may lie in this value: the result is built in a block of its own.
+    CKLDSTRBase clNeuf;
+    int nRes = clNeuf._nNew(unsigned(nTotal), pszGet(), nGetLength());
+    for (unsigned i = 0; i < nNb && nRes == eSTRMEM_OK; ++i)
+        nRes = clNeuf.nConcat(apsz[i]);
+    if (nRes == eSTRMEM_OK)
+        Take(clNeuf);
+    return nRes;
+}
+
+int CKLDSTRBase::nAssignUNICODE_UTF16(const unsigned short* pw, int nNb)
+{
+    if (pw != nullptr && nNb < 0)
+        for (nNb = 0; pw[nNb] != 0; ++nNb) {
+        }
+    if (pw == nullptr || nNb == 0) {
+        Vide();
+        return eSTRMEM_OK;
+    }
+    if (std::uint64_t(unsigned(nNb)) * sizeof(wchar_t) > STRMEM_TAILLE_MAX)
+        return eSTRMEM_TROPGRAND;
+    char* p = nullptr;
+    const int nRes = _s_nNouveau(&p, unsigned(nNb) * unsigned(sizeof(wchar_t)), nullptr, 0, eSTRMEM_UNICODE, true);
+    if (nRes != eSTRMEM_OK)
+        return nRes;
+    wchar_t* pDst = reinterpret_cast<wchar_t*>(p);
+    std::size_t nCar = 0;
+    for (int i = 0; i < nNb; ++i) {
+        const unsigned u = pw[i];
+        if (u >= 0xD800 && u < 0xDC00 && i + 1 < nNb && pw[i + 1] >= 0xDC00 && pw[i + 1] < 0xE000) {
+            pDst[nCar++] = wchar_t(0x10000 + ((u - 0xD800) << 10) + (pw[i + 1] - 0xDC00u));
+            ++i;
+        } else {
+            pDst[nCar++] = wchar_t(u);
+        }
+    }
+    _stSTRMEMBLOC* pBloc = STRMEM_pBloc(p);
+    pBloc->nLongueur = unsigned(nCar * sizeof(wchar_t));
+    STRMEM_MotZero(pBloc, pBloc->nLongueur);
+    char* pAncien = m_p;
+    m_p = p;
+    s_ReleaseStrMem(pAncien);
+    return eSTRMEM_OK;
+}
+
+int CKLDSTRBase::nAffecteToUNICODE_CurrentCharset(const char* pSrc, int nLong)
+{
+    return nAffecteToUNICODE(pSrc, nLong, dwGetCodePageFromCharset(STR_nGetCurrentChangeCharset()), 0, 0);
+}
+
+int CKLDSTRBase::nRecupereInit(char* pData)
+{
+    if (pData == m_p) {
+        // The caller's reference and ours are two: one of them goes.
+        s_ReleaseStrMem(pData);
+        return eSTRMEM_OK;
+    }
+    char* pAncien = m_p;
+    m_p = pData;
+    s_ReleaseStrMem(pAncien);
+    return eSTRMEM_OK;
 }

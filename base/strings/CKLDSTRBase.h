@@ -111,6 +111,57 @@ public:
     int nPrintf(const char* pszFormat, ...) __attribute__((format(printf, 2, 3)));
     int nAddPrintf(const char* pszFormat, ...) __attribute__((format(printf, 2, 3)));
 
+    // ---- Further operations ---------------------------------------------------------------
+    // Positions and counts of the UNICODE forms are in characters (4-byte units), needles
+    // are counted in characters; a needle only matches at character boundaries.
+    long nPosUNICODE(const wchar_t* pw, unsigned nNbCar, unsigned nDebutCar = 0) const;
+    long nPosFinUNICODE(const wchar_t* pw, unsigned nNbCar) const;
+    int nNbOccUNICODE(const wchar_t* pw, unsigned nNbCar) const;
+    // First byte at or after nDebut that belongs to the NUL-terminated set; -1 if none.
+    long nPosParmi(const char* pszEnsemble, unsigned nDebut = 0) const;
+    // This value against nLong bytes (characters for the UNICODE form) of p: -1, 0 or 1.
+    int nCompareTo(const char* p, unsigned nLong) const;
+    int nCompareToUNICODE(const wchar_t* pw, unsigned nNbCar) const;
+    // Unicode values compared ignoring case and accents, character by character.
+    static int nCompareSoupleUNICODE(const CKLDSTRBase& a, const CKLDSTRBase& b);
+    // Makes the value exactly nLong bytes (nNbCar characters): padded with c or cut.
+    int nComplete(unsigned nLong, char c);
+    int nCompleteUNICODE(unsigned nNbCar, wchar_t c);
+    // Removes white space (iswspace) at both ends of a Unicode value.
+    int TrimUNICODE();
+    int RenverseUNICODE() { return Renverse(); }
+    // Maps the bytes in place with STR_nMapStringEx(nFlags, upper case); the text is cut
+    // at its first NUL, and characters dropped by the mapping shorten it.
+    int MapString(unsigned nFlags);
+    // Replaces every non-overlapping occurrence of nS bytes of pS at or after nDebut by nR
+    // bytes of pR (characters for the UNICODE form).
+    int Remplace(const char* pS, unsigned nS, const char* pR, unsigned nR, unsigned nDebut = 0);
+    int RemplaceUNICODE(const wchar_t* pS, unsigned nS, const wchar_t* pR, unsigned nR, unsigned nDebutCar = 0);
+    // nMilieu / clMilieu in characters.
+    int nMilieuUNICODE(const CKLDSTRBase& cl, unsigned nDebutCar, unsigned nNbCar);
+    CKLDSTRBase clMilieuUNICODE(unsigned nDebutCar, unsigned nNbCar) const;
+    // Field nNumero (from 0) of the value split at the separator text: start (in
+    // characters) and length; false when there are fewer fields or the separator is empty.
+    bool bExtraitChainePosUNICODE(unsigned nNumero, const wchar_t* pwSep, unsigned nSep, unsigned* pnDebut,
+                                  unsigned* pnNbCar) const;
+    bool bExtraitChaineUNICODE(unsigned nNumero, const wchar_t* pwSep, unsigned nSep, CKLDSTRBase* pcl) const;
+    // Appends the separator (only when the value is not empty), then the text.
+    int nConcatSeparateur(const char* pSep, unsigned nSep, const char* p, unsigned nLong);
+    // nConcat that gives an empty value a block of exactly the text's size.
+    int nConcatInit(const char* p, unsigned nLong);
+    // The value becomes (nAssign) or is followed by (nConcat) the nNb NUL-terminated texts
+    // of apsz (null entries count as empty), with a single allocation.
+    int nAssignMultiple(const char* const* apsz, unsigned nNb);
+    int nConcatMultiple(const char* const* apsz, unsigned nNb);
+    // nNb UTF-16 units (-1: up to a zero unit) -> Unicode value; surrogate pairs become one
+    // character, a lone surrogate is kept as it is.
+    int nAssignUNICODE_UTF16(const unsigned short* pw, int nNb);
+    // nAffecteToUNICODE from the code page of the current character set.
+    int nAffecteToUNICODE_CurrentCharset(const char* pSrc, int nLong);
+    // Takes over one reference to the block at pData that the caller held (count unchanged):
+    // the value releases its old block and now owns that reference.
+    int nRecupereInit(char* pData);
+
     // ---- Access -----------------------------------------------------------------------
     // The text; a static empty text (4 zero bytes) for the empty value.
     const char* pszGet() const { return m_p != nullptr ? m_p : ms_szVide; }

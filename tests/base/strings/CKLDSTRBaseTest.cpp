@@ -297,4 +297,123 @@ TEST_F(KLDSTR, SearchAndEditing)
     VerifieTexte(cl, grand.c_str(), 3000);
 }
 
+TEST_F(KLDSTR, ReplaceCompleteAndMultiple)
+{
+    struct {
+        const char* pszTexte;
+        const char* pszS;
+        const char* pszR;
+        unsigned nDebut;
+        const char* pszAttendu;
+    } const aCas[] = {
+        {"aaaa", "a", "xyz", 2, "aaxyzxyz"},
+        {"aaaa", "aa", "b", 0, "bb"},
+        {"abcabc", "abc", "", 0, ""},
+        {"hello", "zz", "y", 0, "hello"},
+        {"hello", "l", "L", 4, "hello"},
+        {"a.b.c", ".", "::", 0, "a::b::c"},
+    };
+    for (const auto& c : aCas) {
+        CKLDSTRBase cl;
+        ASSERT_EQ(cl.nAssign(c.pszTexte), eSTRMEM_OK);
+        CKLDSTRBase clAutre(cl);
+        ASSERT_EQ(cl.Remplace(c.pszS, unsigned(std::strlen(c.pszS)), c.pszR, unsigned(std::strlen(c.pszR)), c.nDebut),
+                  eSTRMEM_OK);
+        VerifieTexte(cl, c.pszAttendu, unsigned(std::strlen(c.pszAttendu)));
+        VerifieTexte(clAutre, c.pszTexte, unsigned(std::strlen(c.pszTexte)));
+    }
+    CKLDSTRBase cl;
+    ASSERT_EQ(cl.nAssign("abcdef"), eSTRMEM_OK);
+    ASSERT_EQ(cl.nComplete(3, '*'), eSTRMEM_OK);
+    VerifieTexte(cl, "abc", 3);
+    ASSERT_EQ(cl.nComplete(6, '*'), eSTRMEM_OK);
+    VerifieTexte(cl, "abc***", 6);
+    ASSERT_EQ(cl.nConcatSeparateur(", ", 2, "d", 1), eSTRMEM_OK);
+    VerifieTexte(cl, "abc***, d", 9);
+    CKLDSTRBase clVide;
+    ASSERT_EQ(clVide.nConcatSeparateur(", ", 2, "d", 1), eSTRMEM_OK);
+    VerifieTexte(clVide, "d", 1);
+
+    const char* const apsz[] = {"un", nullptr, "-", "deux"};
+    ASSERT_EQ(cl.nAssignMultiple(apsz, 4), eSTRMEM_OK);
+    VerifieTexte(cl, "un-deux", 7);
+    const char* const apszSoi[] = {"[", cl.pszGet(), "]"};
+    ASSERT_EQ(cl.nConcatMultiple(apszSoi, 3), eSTRMEM_OK);
+    VerifieTexte(cl, "un-deux[un-deux]", 16);
+    EXPECT_EQ(cl.nPosParmi("]["), 7);
+    EXPECT_EQ(cl.nPosParmi("]", 8), 15);
+    EXPECT_EQ(cl.nPosParmi("qz"), -1);
+    EXPECT_EQ(cl.nCompareTo("un-deux[un-deux]", 16), 0);
+    EXPECT_EQ(cl.nCompareTo("un", 2), 1);
+    EXPECT_EQ(cl.nCompareTo("uo", 2), -1);
+
+    ASSERT_EQ(cl.nAssign("\xE9t\xE9, ok!"), eSTRMEM_OK);
+    ASSERT_EQ(cl.MapString(7), eSTRMEM_OK);
+    VerifieTexte(cl, "ETEOK", 5);
+}
+
+TEST_F(KLDSTR, UnicodeOperations)
+{
+    CKLDSTRBase cl;
+    ASSERT_EQ(cl.nAffecteToUNICODE("  a;bb;;c\t", -1, 1252, 0, 0), eSTRMEM_OK);
+    ASSERT_EQ(cl.TrimUNICODE(), eSTRMEM_OK);
+    EXPECT_TRUE(cl.bEstUNICODE());
+    EXPECT_EQ(cl.nCompareToUNICODE(L"a;bb;;c", 7), 0);
+    EXPECT_EQ(cl.nPosUNICODE(L";", 1), 1);
+    EXPECT_EQ(cl.nPosUNICODE(L";", 1, 2), 4);
+    EXPECT_EQ(cl.nPosFinUNICODE(L";", 1), 5);
+    EXPECT_EQ(cl.nNbOccUNICODE(L";", 1), 3);
+    struct {
+        unsigned nNumero;
+        bool bTrouve;
+        const wchar_t* pwAttendu;
+    } const aChamps[] = {{0, true, L"a"}, {1, true, L"bb"}, {2, true, L""}, {3, true, L"c"}, {4, false, L""}};
+    for (const auto& c : aChamps) {
+        CKLDSTRBase clChamp;
+        EXPECT_EQ(cl.bExtraitChaineUNICODE(c.nNumero, L";", 1, &clChamp), c.bTrouve) << c.nNumero;
+        if (c.bTrouve) {
+            EXPECT_EQ(clChamp.nCompareToUNICODE(c.pwAttendu, unsigned(std::wcslen(c.pwAttendu))), 0) << c.nNumero;
+        }
+    }
+    ASSERT_EQ(cl.RemplaceUNICODE(L";", 1, L"\u20AC\u20AC", 2), eSTRMEM_OK);
+    EXPECT_EQ(cl.nCompareToUNICODE(L"a\u20AC\u20ACbb\u20AC\u20AC\u20AC\u20ACc", 10), 0);
+    CKLDSTRBase clMilieu = cl.clMilieuUNICODE(3, 2);
+    EXPECT_EQ(clMilieu.nCompareToUNICODE(L"bb", 2), 0);
+    ASSERT_EQ(clMilieu.RenverseUNICODE(), eSTRMEM_OK);
+    ASSERT_EQ(clMilieu.nCompleteUNICODE(4, L'\u00E9'), eSTRMEM_OK);
+    EXPECT_EQ(clMilieu.nCompareToUNICODE(L"bb\u00E9\u00E9", 4), 0);
+    EXPECT_EQ(std::wmemcmp(reinterpret_cast<const wchar_t*>(clMilieu.pGetData()) + 4, L"\0", 1), 0);
+
+    CKLDSTRBase a, b;
+    ASSERT_EQ(a.nAffecteToUNICODE("\xC9t\xE9", -1, 1252, 0, 0), eSTRMEM_OK);
+    ASSERT_EQ(b.nAffecteToUNICODE("ete", -1, 1252, 0, 0), eSTRMEM_OK);
+    EXPECT_EQ(CKLDSTRBase::nCompareSoupleUNICODE(a, b), 0);
+
+    // UTF-16: a surrogate pair is one character; a lone surrogate stays.
+    const unsigned short aw[] = {'x', 0xD83D, 0xDE00, 0xDC00, 0};
+    ASSERT_EQ(cl.nAssignUNICODE_UTF16(aw, -1), eSTRMEM_OK);
+    ASSERT_EQ(cl.nGetLength(), 3 * sizeof(wchar_t));
+    EXPECT_EQ(std::wmemcmp(reinterpret_cast<const wchar_t*>(cl.pGetData()), L"x\U0001F600", 2), 0);
+    EXPECT_EQ(reinterpret_cast<const wchar_t*>(cl.pGetData())[2], wchar_t(0xDC00));
+}
+
+TEST_F(KLDSTR, RecupereInitTakesOverAReference)
+{
+    CKLDSTRBase a;
+    ASSERT_EQ(a.nAssign("pris"), eSTRMEM_OK);
+    char* p = a.pGetData();
+    // A reference held by the caller (as the runtime would hand one over).
+    __atomic_add_fetch(STRMEM_pnRef(STRMEM_pBloc(p)), 1, __ATOMIC_RELAXED);
+    CKLDSTRBase b;
+    EXPECT_EQ(b.nRecupereInit(p), eSTRMEM_OK);
+    EXPECT_EQ(b.pGetData(), p);
+    EXPECT_EQ(a.nGetRef(), 2);
+    __atomic_add_fetch(STRMEM_pnRef(STRMEM_pBloc(p)), 1, __ATOMIC_RELAXED);
+    EXPECT_EQ(b.nRecupereInit(p), eSTRMEM_OK);   // the block it holds already: one reference goes
+    EXPECT_EQ(a.nGetRef(), 2);
+    b.Vide();
+    EXPECT_EQ(a.nGetRef(), 1);
+    VerifieTexte(a, "pris", 4);
+}
+
 } // namespace
