@@ -8,11 +8,13 @@
 #include "base/compress/CZLWCompresseur.h"
 
 // containers
+#include "base/containers/CHashBase.h"
 #include "base/containers/CListeDeBuffer.h"
 #include "base/containers/CObjet.h"
 #include "base/containers/CSimpleBuffer.h"
 #include "base/containers/CTTableau.h"
 #include "base/containers/CTableauDeBuffer.h"
+#include "base/containers/CXMath.h"
 #include "base/containers/XMalloc.h"
 
 // errors
@@ -41,15 +43,22 @@
 
 // strings
 #include "base/strings/BoundedFormat.h"
+#include "base/strings/CKLBINBase.h"
+#include "base/strings/CKLDSTRBase.h"
+#include "base/strings/CStrMemAlloc.h"
+#include "base/strings/CStrMemCache.h"
 #include "base/strings/CTString.h"
 #include "base/strings/CharTables.h"
 #include "base/strings/CodePage.h"
+#include "base/strings/GeneralParam.h"
 #include "base/strings/NumberText.h"
+#include "base/strings/STManipAUB.h"
 #include "base/strings/StrClassify.h"
 #include "base/strings/StrCompare.h"
 #include "base/strings/StrCopy.h"
 #include "base/strings/StrEdit.h"
 #include "base/strings/StrMap.h"
+#include "base/strings/StrMemBloc.h"
 #include "base/strings/StrSearch.h"
 #include "base/strings/StrWide.h"
 #include "base/strings/TextCopies.h"
@@ -62,6 +71,7 @@
 #include "base/system/CZVSem.h"
 #include "base/system/Emule.h"
 #include "base/system/Locale.h"
+#include "base/system/ThreadKey.h"
 #include "base/system/ModuleFileName.h"
 #include "base/system/Rect.h"
 #include "base/system/Uuid.h"
