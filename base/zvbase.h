@@ -12,6 +12,9 @@
 #include "base/containers/CTableauDeBuffer.h"
 #include "base/containers/XMalloc.h"
 
+// datetime
+#include "base/datetime/DateHeure.h"
+
 // errors
 #include "base/errors/CXError.h"
 
@@ -54,6 +57,12 @@
 // system
 #include "base/system/CZVSem.h"
 #include "base/system/Emule.h"
+#include "base/system/Environment.h"
+#include "base/system/GlobalMemory.h"
 #include "base/system/Locale.h"
+#include "base/system/MessageBox.h"
 #include "base/system/ModuleFileName.h"
+#include "base/system/Process.h"
+#include "base/system/Threads.h"
+#include "base/system/TimeServices.h"
 #include "base/system/Win32Api.h"
