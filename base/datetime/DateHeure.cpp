@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <strings.h>
 
 const int gnTabNbJourMoisBissextile[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -52,63 +53,45 @@ bool _bDisponible(const char* p, std::size_t n)
 
 // Output mask handlers: each appends to the output and returns the mask characters it used
 // (0: not its mask).
-struct _stSortie {
-    char* psz;
-    std::size_t nTaille;
-    std::size_t nLongueur;
-    bool bDeborde;
-};
-
-void _Ajoute(_stSortie* pst, const char* p, std::size_t n)
-{
-    if (pst->bDeborde || pst->nLongueur + n + 1 > pst->nTaille) {
-        pst->bDeborde = true;
-        return;
-    }
-    std::memcpy(pst->psz + pst->nLongueur, p, n);
-    pst->nLongueur += n;
-    pst->psz[pst->nLongueur] = '\0';
-}
-
-std::size_t _nFormatAnnee4(const char* pszDate, const char* pszMasque, _stSortie* pst)
+std::size_t _nFormatAnnee4(const char* pszDate, const char* pszMasque, std::string* psSortie)
 {
     if (strncasecmp(pszMasque, "AAAA", 4) != 0 && strncasecmp(pszMasque, "YYYY", 4) != 0)
         return 0;
-    _Ajoute(pst, pszDate, 4);
+    psSortie->append(pszDate, 4);
     return 4;
 }
 
-std::size_t _nFormatAnnee2(const char* pszDate, const char* pszMasque, _stSortie* pst)
+std::size_t _nFormatAnnee2(const char* pszDate, const char* pszMasque, std::string* psSortie)
 {
     if (std::strncmp(pszMasque, "AA", 2) != 0 && std::strncmp(pszMasque, "YY", 2) != 0)
         return 0;
-    _Ajoute(pst, pszDate + 2, 2);
+    psSortie->append(pszDate + 2, 2);
     return 2;
 }
 
-std::size_t _nFormatMois(const char* pszDate, const char* pszMasque, _stSortie* pst)
+std::size_t _nFormatMois(const char* pszDate, const char* pszMasque, std::string* psSortie)
 {
     if (std::strncmp(pszMasque, "MM", 2) != 0)
         return 0;
-    _Ajoute(pst, pszDate + 4, 2);
+    psSortie->append(pszDate + 4, 2);
     return 2;
 }
 
-std::size_t _nFormatJour(const char* pszDate, const char* pszMasque, _stSortie* pst)
+std::size_t _nFormatJour(const char* pszDate, const char* pszMasque, std::string* psSortie)
 {
     if (std::strncmp(pszMasque, "JJ", 2) != 0 && std::strncmp(pszMasque, "DD", 2) != 0)
         return 0;
-    _Ajoute(pst, pszDate + 6, 2);
+    psSortie->append(pszDate + 6, 2);
     return 2;
 }
 
-std::size_t _nFormatAutre(const char* /*pszDate*/, const char* pszMasque, _stSortie* pst)
+std::size_t _nFormatAutre(const char* /*pszDate*/, const char* pszMasque, std::string* psSortie)
 {
-    _Ajoute(pst, pszMasque, 1);
+    psSortie->push_back(*pszMasque);
     return 1;
 }
 
-typedef std::size_t (*_pfnTraiteDateFormat)(const char*, const char*, _stSortie*);
+typedef std::size_t (*_pfnTraiteDateFormat)(const char*, const char*, std::string*);
 const _pfnTraiteDateFormat gpfnbTabTraiteDateFormat[] = {_nFormatAnnee4, _nFormatAnnee2, _nFormatMois,
                                                           _nFormatJour, _nFormatAutre};
 
@@ -304,20 +287,19 @@ bool bDateVersChaine(const char* pszDate, const char* pszMasque, char* pszSortie
     pszSortie[0] = '\0';
     if (!pszDate || !pszMasque || strnlen(pszDate, 8) < 8)
         return false;
-    _stSortie stSortie{pszSortie, nTaille, 0, false};
-    while (*pszMasque && !stSortie.bDeborde) {
+    std::string sSortie;
+    while (*pszMasque) {
         for (_pfnTraiteDateFormat pfn : gpfnbTabTraiteDateFormat) {
-            const std::size_t n = pfn(pszDate, pszMasque, &stSortie);
+            const std::size_t n = pfn(pszDate, pszMasque, &sSortie);
             if (n != 0) {
                 pszMasque += n;
                 break;
             }
         }
     }
-    if (stSortie.bDeborde) {
-        pszSortie[0] = '\0';
+    if (sSortie.size() + 1 > nTaille)
         return false;
-    }
+    std::memcpy(pszSortie, sSortie.c_str(), sSortie.size() + 1);
     return true;
 }
 
