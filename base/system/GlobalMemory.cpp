@@ -12,9 +12,9 @@
 
 namespace {
 
-// Room before a Heap* block: the 32-bit size sits in its last 4 bytes. It is the allocator's
-// alignment, so the caller's block keeps the alignment malloc gives (4 bytes on i386 would
-// already do; x86-64 needs 16).
+// Room before a Heap* block: the 32-bit size sits in its last 4 bytes. On i386 that is all
+// (blocks are 4-byte aligned, enough for every i386 type); on x86-64 the room is malloc's own
+// alignment, so that 8- and 16-byte values in the block stay aligned.
 constexpr std::size_t kEnTete = sizeof(void*) == 4 ? 4 : alignof(std::max_align_t);
 
 DWORD* _pTaille(void* pBlock)
