@@ -219,7 +219,7 @@ TEST(DateHeure, DayNumbersRunOnWithoutAJump)
     for (int a = 1; a <= 2500; ++a)
         for (int m = 1; m <= 12; ++m)
             for (int j = 1; j <= 31; ++j) {
-                char sz[16];
+                char sz[48];
                 std::snprintf(sz, sizeof sz, "%04d%02d%02d", a, m, j);
                 int n = 0;
                 if (!bNbJour(sz, &n))
