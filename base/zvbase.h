@@ -17,6 +17,9 @@
 #include "base/containers/CXMath.h"
 #include "base/containers/XMalloc.h"
 
+// datetime
+#include "base/datetime/DateHeure.h"
+
 // errors
 #include "base/errors/CXError.h"
 
@@ -24,8 +27,8 @@
 #include "base/files/CDiskFile.h"
 #include "base/files/CXFile.h"
 #include "base/files/CZVUnknown.h"
-#include "base/files/XFileTime.h"
 #include "base/files/IXStream.h"
+#include "base/files/XFileTime.h"
 #include "base/files/XFindData.h"
 
 // messages
@@ -70,10 +73,16 @@
 #include "base/system/Atom.h"
 #include "base/system/CZVSem.h"
 #include "base/system/Emule.h"
+#include "base/system/Environment.h"
+#include "base/system/GlobalMemory.h"
 #include "base/system/Locale.h"
-#include "base/system/ThreadKey.h"
+#include "base/system/MessageBox.h"
 #include "base/system/ModuleFileName.h"
+#include "base/system/Process.h"
 #include "base/system/Rect.h"
+#include "base/system/ThreadKey.h"
+#include "base/system/Threads.h"
+#include "base/system/TimeServices.h"
 #include "base/system/Uuid.h"
 #include "base/system/Win32Api.h"
 #include "base/system/Win32Helpers.h"

@@ -63,6 +63,15 @@ struct MEMORYSTATUS {
 };
 static_assert(sizeof(MEMORYSTATUS) == 8 + 4 * sizeof(size_t), "MEMORYSTATUS: two DWORDs, four SIZE_Ts");
 
+// The emulated calls, by family. Each header includes this one for the records above.
+#include "base/system/Environment.h"
+#include "base/system/GlobalMemory.h"
+#include "base/system/MessageBox.h"
+#include "base/system/ModuleFileName.h"
+#include "base/system/Process.h"
+#include "base/system/Threads.h"
+#include "base/system/TimeServices.h"
+
 // Atoms, identifiers, rectangles and helpers
 typedef uint16_t ATOM;
 
