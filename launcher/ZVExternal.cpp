@@ -103,6 +103,14 @@ bool __bLie(PFN* ppfn, void* hDLL, const char* pszNom)
     return *ppfn != nullptr;
 }
 
+// The markers say "ready": written on success, cleared when the context stops being usable.
+void __EffaceMarques(_stKLECTX* pstCtx)
+{
+    pstCtx->wMarqueDebut = 0;
+    pstCtx->wVersion = 0;
+    pstCtx->wMarqueFin = 0;
+}
+
 void __MarqueContexte(_stKLECTX* pstCtx)
 {
     pstCtx->wMarqueDebut = KLE_MARQUE_DEBUT;
@@ -158,6 +166,7 @@ int32_t __nZVInitVM(void* hDLL, int32_t nValeur, uint32_t dwOptions)
     gstKLELocalCtx.pstValeurRetour = &gstKLELocalValeurRetour;
     gstKLELocalCtx.pstErreur = &gstKLELocalErreur;
     gpstKLECtx = &gstKLELocalCtx;
+    __EffaceMarques(&gstKLELocalCtx);
     if (!hDLL)
         return ZV_ERR_PAS_DE_VM;
     PFN_nKLEInitEx pfnInitEx = nullptr;
@@ -270,6 +279,7 @@ void ZVTerm(void)
     ghDLLVM = nullptr;
     gbDLLVM = false;
     gstLiaison = _stLIAISONKLE{};
+    __EffaceMarques(&gstKLELocalCtx);
     std::lock_guard<std::mutex> clVerrou(gclVerrouThreads);
     gpfnOPMT = nullptr;
 }
