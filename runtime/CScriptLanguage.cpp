@@ -675,7 +675,7 @@ private:
     }
 
     CScriptLanguage& m_cl;
-    const std::string& m_strSource;
+    const std::string m_strSource;
     unsigned int m_nLigne;
     Locales* m_pmapLocales;  // null outside a procedure
     unsigned int m_nSaute;
