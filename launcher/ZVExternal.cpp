@@ -641,6 +641,9 @@ void ZVMTTermThread(_stKLECTX* pstCtx)
     // After ZVTerm the runtime has forgotten the context: only its blocks remain to free.
     if (__bInitialise() && gpfnOPMT)
         gpfnOPMT(pstCtx, KLE_OPMT_TERM);
+    // The current context must never point at freed records.
+    if (gpstKLECtx == pstCtx)
+        gpstKLECtx = &gstKLELocalCtx;
     __LibereContexte(pstCtx);
 }
 

@@ -256,6 +256,16 @@ TEST_F(ZVExternalTest, ThreadContextEndedTwiceOrAfterTermIsHarmless)
     ZVMTTermThread(pst1);  // already ended: left alone, not freed twice
     _stKLECTX stInconnu{};
     ZVMTTermThread(&stInconnu);
+    // Ending the current context makes the local one current again.
+    _stKLECTX* pstCourant = pZVMTInitThread();
+    ASSERT_NE(nullptr, pstCourant);
+    pZVSetContexte(pstCourant);
+    ZVMTTermThread(pstCourant);
+    _stKLECTX* pstApres = pZVGetContexte();
+    EXPECT_NE(pstCourant, pstApres);
+    EXPECT_EQ(KLE_MARQUE_DEBUT, pstApres->wMarqueDebut) << "the local context";
+    EXPECT_EQ(0, nZVEvalue("2"));
+    EXPECT_EQ(2, nZVGetValeurRetour());
     // pst2 outlives the interface: unusable afterwards, then freed without calling the runtime.
     ZVTerm();
     EXPECT_EQ(9, nZVMTAppelle(pst2, nullptr, "P", 0, 0));
