@@ -46,6 +46,7 @@ public:
     bool bListeZVL(CSimpleBuffer* pclBuffer, const char* pszTexte) const;
 
     const char* pszGetZVL() const { return m_clZVL.pszGet(); }
+    void* hGetLibrary() const { return m_hLibrary; }
     int nGetVersionActive() const { return m_nVersionActive; }
     bool bEstTermine() const { return m_bTermine; }
 

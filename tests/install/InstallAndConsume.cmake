@@ -26,3 +26,13 @@ if(NOT last_output MATCHES "-lhostio")
   message(FATAL_ERROR "pkg-config hostio printed: ${last_output}")
 endif()
 message(STATUS "installed tree consumed: ${last_output}")
+# The external call interface: a host in C, compiled by the C compiler against the installed
+# header and shared library, drives the stand-in runtime.
+set(host ${CONSUMER_BUILD}/zvexternal_host)
+separate_arguments(c_flags UNIX_COMMAND "${C_FLAGS}")
+run(${C_COMPILER} ${c_flags} -std=c99 -Wall -Wextra -Werror -I${PREFIX}/include/zvexternal
+    ${CONSUMER_SOURCE}/zvexternal_host.c -o ${host} -L${PREFIX}/lib -lzvexternal)
+run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${PREFIX}/lib ${host} ${RUNTIME})
+if(NOT last_output MATCHES "host ok")
+  message(FATAL_ERROR "zvexternal host printed: ${last_output}")
+endif()
