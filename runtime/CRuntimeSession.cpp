@@ -161,15 +161,13 @@ bool CRuntimeSession::bRunService(const char* pszProjet, const char* pszCmdLine,
         return false;
     m_pfnStop = pfnStop;
     m_clStop.Reset();
+    m_clProjetService.Set(pszProjet);
     if (pthread_create(&m_stService, nullptr, s_pServiceThread, this) != 0) {
         delete m_pclServiceRunner;
         m_pclServiceRunner = nullptr;
         return false;
     }
     m_bServiceLance = true;
-    m_clProjetService.Set(pszProjet);
-    if (ILogger* pclLogger = reinterpret_cast<ILogger*>(m_nLogger))
-        pclLogger->AddLog(ePRIORITY_INFO, "zv150vm.so: the service of project %s has started", m_clProjetService.pszGet());
     return true;
 }
 
@@ -177,6 +175,10 @@ void* CRuntimeSession::s_pServiceThread(void* pSession)
 {
     CRuntimeSession* pcl = static_cast<CRuntimeSession*>(pSession);
     int nRetour = 0;
+    // Logged here rather than by the starting call, so that it comes before any line the script logs.
+    if (ILogger* pclLogger = reinterpret_cast<ILogger*>(pcl->m_nLogger))
+        pclLogger->AddLog(ePRIORITY_INFO, "zv150vm.so: the service of project %s has started",
+                          pcl->m_clProjetService.pszGet());
     pcl->m_pclServiceRunner->bRun(&nRetour);
     // The end is reported only when the service ended by itself, not when it was told to
     // stop: the launcher is then already tearing the service down.

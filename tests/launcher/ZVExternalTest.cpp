@@ -192,15 +192,17 @@ TEST_F(ZVExternalTest, ContextMarkersAndTheCurrentContext)
     EXPECT_EQ(KLE_VERSION, pstLocal->wVersion);
     EXPECT_EQ(KLE_MARQUE_FIN, pstLocal->wMarqueFin);
     ZVSetModule(1234);
-    EXPECT_EQ(1234, pstLocal->nModule);
+    EXPECT_EQ(1234, +pstLocal->nModule); // a copy: the packed field may be misaligned
 
     _stKLECTX* pstThread = pZVMTInitThread();
     ASSERT_NE(nullptr, pstThread);
     EXPECT_EQ(KLE_MARQUE_DEBUT, pstThread->wMarqueDebut);
     EXPECT_EQ(KLE_VERSION, pstThread->wVersion);
     EXPECT_EQ(KLE_MARQUE_FIN, pstThread->wMarqueFin);
-    EXPECT_EQ(1234, pstThread->nModule) << "the module value is copied from the local context";
-    EXPECT_NE(pstLocal->pstValeurRetour, pstThread->pstValeurRetour);
+    EXPECT_EQ(1234, +pstThread->nModule) << "the module value is copied from the local context";
+    _stKLEVALEURRETOUR* const pstRetourLocal = pstLocal->pstValeurRetour; // copies: packed fields
+    _stKLEVALEURRETOUR* const pstRetourThread = pstThread->pstValeurRetour;
+    EXPECT_NE(pstRetourLocal, pstRetourThread);
 
     // Operations without a context use the current one; null selects the local context again.
     EXPECT_EQ(pstLocal, pZVSetContexte(pstThread));

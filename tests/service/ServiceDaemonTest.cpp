@@ -115,6 +115,19 @@ protected:
                                  nMs);
     }
 
+    // True once no process runs the program (reaping as it goes): a daemon that reported a
+    // failed start may still be ending when its caller has returned.
+    bool bPlusAucunProcessus()
+    {
+        for (int i = 0; i < knDelai / 10; ++i) {
+            PT_Recolte();
+            if (PT_ProcessusDe(m_sExe).empty())
+                return true;
+            usleep(10000);
+        }
+        return false;
+    }
+
     CSysLogCapture* m_pclLog = nullptr;
     std::string m_sRep, m_sExe, m_sNom, m_sPid;
     std::vector<std::string> m_asExes;
@@ -371,8 +384,7 @@ TEST_F(ServiceDaemonTest, FailedStartsAreLoggedAndReportedToTheCaller)
         for (const std::string& s : cas.asMessages)
             EXPECT_TRUE(bLog(s, 2)) << s;
         EXPECT_FALSE(PT_bExiste(m_sPid));
-        PT_Recolte();
-        EXPECT_TRUE(PT_ProcessusDe(m_sExe).empty());
+        EXPECT_TRUE(bPlusAucunProcessus());
         m_pclLog->Releve();
         EXPECT_TRUE(m_pclLog->Trouve("application started").empty());
     }
@@ -413,8 +425,7 @@ TEST_F(ServiceDaemonTest, UnknownServiceUserIsLoggedAndNothingStarts)
     EXPECT_FALSE(PT_bExiste(m_sPid));
     m_pclLog->Releve();
     EXPECT_TRUE(m_pclLog->Trouve("application started").empty());
-    PT_Recolte();
-    EXPECT_TRUE(PT_ProcessusDe(m_sExe).empty());
+    EXPECT_TRUE(bPlusAucunProcessus());
 }
 
 TEST_F(ServiceDaemonTest, ServiceUserTakesOverTheProcessThePidFileAndTheOwnDirectory)
