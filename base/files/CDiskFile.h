@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
+class CKLBINBase;
 class CTString;
 struct stat;
 
@@ -180,6 +181,11 @@ public:
     // out (261 bytes). A null or empty dir means the temporary directory, created when missing.
     static bool bGetTempName(char* pszOut, const char* pszDir, const char* pszPrefix);
     static bool bGetTempName(char* pszOut, const char* pszPrefix);
+    // Reads the whole of a regular file (opened read only, without lock) into the binary
+    // value, sized with nSetSize; an empty file gives an empty value. False for a name that
+    // cannot be opened, is not a regular file (EISDIR for a directory), is too large for a
+    // value (EFBIG), or on a read failure; the value is then left as it was.
+    static bool bChargeFichier(CKLBINBase& clValeur, const char* pszName);
     // Copies count bytes (negative: up to the end) of source from offset start into
     // destination, created or emptied; a source shorter than that is not an error. On failure
     // the destination is removed. Source and destination must be different files (EINVAL).

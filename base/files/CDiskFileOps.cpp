@@ -2,6 +2,8 @@
 // tree removals, temporary names, disk space and file times).
 #include "base/files/CDiskFile.h"
 
+#include "base/strings/CKLBINBase.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -725,6 +727,50 @@ bool CDiskFile::bConcat(const char* pszDestination, const char* pszSource)
     }
     errno = nErr;
     return false;
+}
+
+bool CDiskFile::bChargeFichier(CKLBINBase& clValeur, const char* pszName)
+{
+    std::string sName;
+    if (!bTakeName(pszName, sName))
+        return false;
+    CFd in(nOpenRead(sName));
+    if (!in.bOk())
+        return false;
+    struct stat64 st;
+    if (fstat64(in.nGet(), &st) != 0)
+        return false;
+    if (!S_ISREG(st.st_mode)) {
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    if (static_cast<unsigned long long>(st.st_size) > STRMEM_TAILLE_MAX) {
+        errno = EFBIG;
+        return false;
+    }
+    // Read into a value of its own, so that a failure leaves the caller's untouched.
+    CKLBINBase clLu;
+    const unsigned nTaille = static_cast<unsigned>(st.st_size);
+    if (clLu.nSetSize(nTaille) != eSTRMEM_OK) {
+        errno = ENOMEM;
+        return false;
+    }
+    char* p = const_cast<char*>(static_cast<const char*>(clLu.pGetData()));
+    unsigned nLu = 0;
+    while (nLu < nTaille) {
+        const ssize_t r = nReadSome(in.nGet(), p + nLu, nTaille - nLu);
+        if (r < 0)
+            return false;
+        if (r == 0)
+            break; // the file shrank since fstat: what it holds now is the whole file
+        nLu += static_cast<unsigned>(r);
+    }
+    if (nLu < nTaille && clLu.Tronque(long(nLu)) != eSTRMEM_OK) {
+        errno = ENOMEM;
+        return false;
+    }
+    clValeur.Take(clLu);
+    return true;
 }
 
 bool CDiskFile::bGetTempName(char* pszOut, const char* pszDir, const char* pszPrefix)

@@ -3,6 +3,7 @@
 
 #include "base/strings/CKLDSTRBase.h"
 #include "base/strings/CStrMemAlloc.h"
+#include "base/strings/StrMap.h"
 
 #include <cstdint>
 #include <cstring>
@@ -207,4 +208,76 @@ int CKLBINBase::nCompare(const CKLBINBase& a, const CKLBINBase& b)
     if (n != 0)
         return n < 0 ? -1 : 1;
     return nA < nB ? -1 : (nA > nB ? 1 : 0);
+}
+
+int CKLBINBase::nCompareSouple(const CKLBINBase& a, const CKLBINBase& b)
+{
+    return CKLDSTRBase::_s_nCompareMappe(a.m_p, a.nGetSize(), b.m_p, b.nGetSize(), STR_MAP_CASE | STR_MAP_NOACCENT);
+}
+
+int CKLBINBase::nCompareTresSouple(const CKLBINBase& a, const CKLBINBase& b)
+{
+    return CKLDSTRBase::_s_nCompareMappe(a.m_p, a.nGetSize(), b.m_p, b.nGetSize(),
+                                         STR_MAP_CASE | STR_MAP_NOACCENT | STR_MAP_NOPUNCT);
+}
+
+int CKLBINBase::nConcatInit(const void* pSrc, unsigned nLong)
+{
+    if (m_p == nullptr)
+        return nAssignInit(pSrc, nLong);
+    return nConcat(pSrc, nLong);
+}
+
+int CKLBINBase::nConcatSeparateur(const void* pSep, unsigned nSep, const void* pSrc, unsigned nLong)
+{
+    if (nGetSize() == 0 || pSep == nullptr || nSep == 0)
+        return nConcat(pSrc, nLong);
+    if (pSrc == nullptr)
+        nLong = 0;
+    if (std::uint64_t(nGetSize()) + nSep + nLong > STRMEM_TAILLE_MAX)
+        return eSTRMEM_TROPGRAND;
+    // Separator and bytes are gathered first (either may lie in this value), so that a
+    // failure leaves the value as it was.
+    CKLBINBase clSuite;
+    int nRes = clSuite._nNew(nSep + nLong, pSep, nSep);
+    if (nRes == eSTRMEM_OK)
+        nRes = clSuite.nConcat(pSrc, nLong);
+    if (nRes == eSTRMEM_OK)
+        nRes = nConcat(clSuite.m_p, clSuite.nGetSize());
+    return nRes;
+}
+
+int CKLBINBase::nAffecteToUNICODE(const char* pSrc, int nLong, unsigned nCodePage, unsigned dwFlags, unsigned nExtra)
+{
+    return CKLDSTRBase::_s_nVersUNICODE(&m_p, pSrc, nLong, nCodePage, dwFlags, nExtra, eSTRMEM_BINAIRE, false);
+}
+
+int CKLBINBase::nAffecteToUNICODE(const CKLDSTRBase& cl, unsigned nCodePage)
+{
+    // The string's block stays alive through this copy whatever happens to this value.
+    const CKLDSTRBase clSource(cl);
+    if (clSource.bEstUNICODE())
+        return nAssign(clSource.pGetData(),
+                       clSource.nGetLength() / unsigned(sizeof(wchar_t)) * unsigned(sizeof(wchar_t)));
+    return nAffecteToUNICODE(clSource.pszGet(), int(clSource.nGetLength()), nCodePage, 0, 0);
+}
+
+int CKLBINBase::nAffecteToANSI(const wchar_t* pwSrc, int nNbCar, unsigned nCodePage)
+{
+    return CKLDSTRBase::_s_nVersANSI(&m_p, pwSrc, nNbCar, nCodePage, eSTRMEM_BINAIRE, false);
+}
+
+int CKLBINBase::nAffecteToANSI(const CKLDSTRBase& cl, unsigned nCodePage)
+{
+    const CKLDSTRBase clSource(cl);
+    if (!clSource.bEstUNICODE())
+        return nAssign(clSource.pGetData(), clSource.nGetLength());
+    return nAffecteToANSI(reinterpret_cast<const wchar_t*>(clSource.pszGet()),
+                          int(clSource.nGetLength() / sizeof(wchar_t)), nCodePage);
+}
+
+int CKLBINBase::nRecupereInit(char* pData)
+{
+    CKLDSTRBase::_s_Recupere(&m_p, pData);
+    return eSTRMEM_OK;
 }

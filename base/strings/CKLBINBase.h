@@ -3,6 +3,8 @@
 
 #include "base/strings/StrMemBloc.h"
 
+class CKLDSTRBase;
+
 // The same block layout and sharing rules as CKLDSTRBase, with type bit eSTRMEM_BINAIRE and no
 // zero word after the used length (the bytes may hold anything). Result codes as there.
 class CKLBINBase {
@@ -18,6 +20,10 @@ public:
     int nAssignInit(const void* pSrc, unsigned nLong);
     int nAssign(const void* pSrc, unsigned nLong);
     int nConcat(const void* pSrc, unsigned nLong);
+    // nConcat that gives an empty value a block of exactly the bytes' size.
+    int nConcatInit(const void* pSrc, unsigned nLong);
+    // Appends the separator (only when the value is not empty), then the bytes; all or nothing.
+    int nConcatSeparateur(const void* pSep, unsigned nSep, const void* pSrc, unsigned nLong);
     // Capacity and length both nTaille (new bytes undefined); 0 empties.
     int nSetSize(unsigned nTaille);
     // Capacity for nTaille bytes, the length kept; the block made private.
@@ -40,6 +46,25 @@ public:
     bool bCommencePar(const void* p, unsigned nLong) const;
     // Byte-wise over the shorter size, then the shorter first: -1, 0 or 1.
     static int nCompare(const CKLBINBase& a, const CKLBINBase& b);
+    // The same over the bytes mapped to upper case without accents (and, for TresSouple,
+    // without punctuation, controls and spaces) as text in Windows-1252. NUL bytes take part
+    // like any other.
+    static int nCompareSouple(const CKLBINBase& a, const CKLBINBase& b);
+    static int nCompareTresSouple(const CKLBINBase& a, const CKLBINBase& b);
+
+    // ---- Conversions (the type stays binary; failures leave the value as it was) --------
+    // nLong bytes (-1: up to the NUL) of pSrc in nCodePage -> the 4-byte wide characters, with
+    // room for nExtra more characters. eSTRMEM_CONVERSION when the text does not convert.
+    int nAffecteToUNICODE(const char* pSrc, int nLong, unsigned nCodePage, unsigned dwFlags, unsigned nExtra);
+    // A string value as wide characters: an ANSI one converted from nCodePage, a Unicode one copied.
+    int nAffecteToUNICODE(const CKLDSTRBase& cl, unsigned nCodePage);
+    // nNbCar wide characters (-1: up to the zero character) -> their text in nCodePage.
+    int nAffecteToANSI(const wchar_t* pwSrc, int nNbCar, unsigned nCodePage);
+    // A string value as text: a Unicode one converted to nCodePage, an ANSI one copied.
+    int nAffecteToANSI(const CKLDSTRBase& cl, unsigned nCodePage);
+    // Takes over one reference to the block at pData that the caller held (count unchanged):
+    // the value releases its old block and now owns that reference.
+    int nRecupereInit(char* pData);
 
     const void* pGetData() const { return m_p; }
     unsigned nGetSize() const { return m_p != nullptr ? STRMEM_pBloc(m_p)->nLongueur : 0; }

@@ -29,29 +29,34 @@ unsigned TypeDe(const char* p)
     return p != nullptr ? STRMEM_pBloc(p)->dwFlags & eSTRMEM_MASQUE_TYPE : eSTRMEM_ANSI;
 }
 
-// A mapped heap copy of a value's text for the loose comparisons (STR_Delete); null when
-// the memory is short.
-char* CopieMappee(const CKLDSTRBase& cl, unsigned nFlags)
+// Maps n bytes of p into pDst (room for n + 1 bytes) for the loose comparisons; returns the
+// mapped length. The string library's mapping ends at a NUL, so each run between NULs is
+// mapped on its own and the NULs themselves go through the one-character mapping.
+std::size_t MappeOctets(unsigned nFlags, char* pDst, const char* p, std::size_t n)
 {
-    const unsigned nTaille = STR_nGetMapStringLenEx(nFlags, cl.pszGet(), long(cl.nGetLength()));
-    char* psz = static_cast<char*>(std::malloc(nTaille));
-    if (psz != nullptr)
-        STR_nMapStringEx(nFlags, psz, nTaille, cl.pszGet(), long(cl.nGetLength()), 1);
-    return psz;
+    std::size_t nLu = 0, nEcrit = 0;
+    while (nLu < n) {
+        if (p[nLu] == '\0') {
+            char c = 0;
+            if (STR_nMapCharEx(nFlags, &c, '\0', 1) != 0)
+                pDst[nEcrit++] = c;
+            ++nLu;
+            continue;
+        }
+        const char* pNul = static_cast<const char*>(std::memchr(p + nLu, 0, n - nLu));
+        const std::size_t nRun = (pNul != nullptr ? std::size_t(pNul - p) : n) - nLu;
+        nEcrit += STR_nMapStringEx(nFlags, pDst + nEcrit, unsigned(nRun + 1), p + nLu, long(nRun), 1);
+        nLu += nRun;
+    }
+    return nEcrit;
 }
 
-int CompareMappe(const CKLDSTRBase& a, const CKLDSTRBase& b, unsigned nFlags)
+int CompareOctets(const char* pA, std::size_t nA, const char* pB, std::size_t nB)
 {
-    char* pszA = CopieMappee(a, nFlags);
-    char* pszB = CopieMappee(b, nFlags);
-    int n;
-    if (pszA == nullptr || pszB == nullptr)
-        n = CKLDSTRBase::nCompare(a, b);   // no memory for the mapped forms: compare the bytes
-    else
-        n = std::strcmp(pszA, pszB);
-    std::free(pszA);
-    std::free(pszB);
-    return n < 0 ? -1 : (n > 0 ? 1 : 0);
+    const int n = nA == 0 || nB == 0 ? 0 : std::memcmp(pA, pB, nA < nB ? nA : nB);
+    if (n != 0)
+        return n < 0 ? -1 : 1;
+    return nA < nB ? -1 : (nA > nB ? 1 : 0);
 }
 
 bool EstBlanc(char c)
@@ -341,10 +346,30 @@ int CKLDSTRBase::_Assign(const CKLDSTRBase& cl, long nLong)
 int CKLDSTRBase::nAffecteToUNICODE(const char* pSrc, int nLong, unsigned nCodePage, unsigned dwFlags,
                                    unsigned nExtra)
 {
+    return _s_nVersUNICODE(&m_p, pSrc, nLong, nCodePage, dwFlags, nExtra, eSTRMEM_UNICODE, true);
+}
+
+void CKLDSTRBase::_s_Recupere(char** pp, char* pData)
+{
+    if (pData == *pp) {
+        // The caller's reference and ours are two: one of them goes.
+        s_ReleaseStrMem(pData);
+        return;
+    }
+    char* pAncien = *pp;
+    *pp = pData;
+    s_ReleaseStrMem(pAncien);
+}
+
+int CKLDSTRBase::_s_nVersUNICODE(char** pp, const char* pSrc, int nLong, unsigned nCodePage, unsigned dwFlags,
+                                 unsigned nExtra, unsigned dwType, bool bChaine)
+{
     if (pSrc != nullptr && nLong < 0)
         nLong = int(std::strlen(pSrc));
     if (pSrc == nullptr || nLong == 0) {
-        Vide();
+        char* pAncien = *pp;
+        *pp = nullptr;
+        s_ReleaseStrMem(pAncien);
         return eSTRMEM_OK;
     }
     const int nCar = MultiByteToWideChar(nCodePage, dwFlags, pSrc, nLong, nullptr, 0);
@@ -354,7 +379,7 @@ int CKLDSTRBase::nAffecteToUNICODE(const char* pSrc, int nLong, unsigned nCodePa
     if (nOctets > STRMEM_TAILLE_MAX)
         return eSTRMEM_TROPGRAND;
     char* p = nullptr;
-    int nRes = _s_nNouveau(&p, unsigned(nOctets), nullptr, 0, eSTRMEM_UNICODE, true);
+    int nRes = _s_nNouveau(&p, unsigned(nOctets), nullptr, 0, dwType, bChaine);
     if (nRes != eSTRMEM_OK)
         return nRes;
     const int nEcrits = MultiByteToWideChar(nCodePage, dwFlags, pSrc, nLong, reinterpret_cast<wchar_t*>(p), nCar);
@@ -364,9 +389,10 @@ int CKLDSTRBase::nAffecteToUNICODE(const char* pSrc, int nLong, unsigned nCodePa
     }
     _stSTRMEMBLOC* pBloc = STRMEM_pBloc(p);
     pBloc->nLongueur = unsigned(nEcrits) * unsigned(sizeof(wchar_t));
-    STRMEM_MotZero(pBloc, pBloc->nLongueur);
-    char* pAncien = m_p;
-    m_p = p;
+    if (bChaine)
+        STRMEM_MotZero(pBloc, pBloc->nLongueur);
+    char* pAncien = *pp;
+    *pp = p;
     s_ReleaseStrMem(pAncien);
     return eSTRMEM_OK;
 }
@@ -400,17 +426,25 @@ int CKLDSTRBase::nAffecteToUTF8(const char* pSrc, int nLong, unsigned nCodePage)
 
 int CKLDSTRBase::nAffecteToANSI(const wchar_t* pwSrc, int nNbCar, unsigned nCodePage)
 {
+    return _s_nVersANSI(&m_p, pwSrc, nNbCar, nCodePage, eSTRMEM_ANSI, true);
+}
+
+int CKLDSTRBase::_s_nVersANSI(char** pp, const wchar_t* pwSrc, int nNbCar, unsigned nCodePage, unsigned dwType,
+                              bool bChaine)
+{
     if (pwSrc != nullptr && nNbCar < 0)
         nNbCar = int(std::wcslen(pwSrc));
     if (pwSrc == nullptr || nNbCar == 0) {
-        Vide();
+        char* pAncien = *pp;
+        *pp = nullptr;
+        s_ReleaseStrMem(pAncien);
         return eSTRMEM_OK;
     }
     const int nOctets = WideCharToMultiByte(nCodePage, 0, pwSrc, nNbCar, nullptr, 0, nullptr, nullptr);
     if (nOctets <= 0)
         return eSTRMEM_CONVERSION;
     char* p = nullptr;
-    int nRes = _s_nNouveau(&p, unsigned(nOctets), nullptr, 0, eSTRMEM_ANSI, true);
+    int nRes = _s_nNouveau(&p, unsigned(nOctets), nullptr, 0, dwType, bChaine);
     if (nRes != eSTRMEM_OK)
         return nRes;
     const int nEcrits = WideCharToMultiByte(nCodePage, 0, pwSrc, nNbCar, p, nOctets, nullptr, nullptr);
@@ -420,9 +454,10 @@ int CKLDSTRBase::nAffecteToANSI(const wchar_t* pwSrc, int nNbCar, unsigned nCode
     }
     _stSTRMEMBLOC* pBloc = STRMEM_pBloc(p);
     pBloc->nLongueur = unsigned(nEcrits);
-    STRMEM_MotZero(pBloc, pBloc->nLongueur);
-    char* pAncien = m_p;
-    m_p = p;
+    if (bChaine)
+        STRMEM_MotZero(pBloc, pBloc->nLongueur);
+    char* pAncien = *pp;
+    *pp = p;
     s_ReleaseStrMem(pAncien);
     return eSTRMEM_OK;
 }
@@ -485,11 +520,7 @@ wchar_t* CKLDSTRBase::pszCreateWSTR() const
 
 int CKLDSTRBase::nCompare(const CKLDSTRBase& a, const CKLDSTRBase& b)
 {
-    const unsigned nA = a.nGetLength(), nB = b.nGetLength();
-    const int n = nA == 0 || nB == 0 ? 0 : std::memcmp(a.m_p, b.m_p, nA < nB ? nA : nB);
-    if (n != 0)
-        return n < 0 ? -1 : 1;
-    return nA < nB ? -1 : (nA > nB ? 1 : 0);
+    return CompareOctets(a.m_p, a.nGetLength(), b.m_p, b.nGetLength());
 }
 
 int CKLDSTRBase::nCompare(const CKLDSTRBase& a, const CKLDSTRBase& b, unsigned n)
@@ -503,14 +534,34 @@ int CKLDSTRBase::nCompare(const CKLDSTRBase& a, const CKLDSTRBase& b, unsigned n
     return nA < nB ? -1 : (nA > nB ? 1 : 0);
 }
 
+int CKLDSTRBase::_s_nCompareMappe(const char* pA, unsigned nA, const char* pB, unsigned nB, unsigned nFlags)
+{
+    if (pA == nullptr)
+        nA = 0;
+    if (pB == nullptr)
+        nB = 0;
+    char* pMA = static_cast<char*>(std::malloc(std::size_t(nA) + 1));
+    char* pMB = static_cast<char*>(std::malloc(std::size_t(nB) + 1));
+    int n;
+    if (pMA == nullptr || pMB == nullptr)
+        n = CompareOctets(pA, nA, pB, nB);   // no memory for the mapped forms: compare the bytes
+    else
+        n = CompareOctets(pMA, MappeOctets(nFlags, pMA, pA, nA), pMB, MappeOctets(nFlags, pMB, pB, nB));
+    std::free(pMA);
+    std::free(pMB);
+    return n;
+}
+
 int CKLDSTRBase::nCompareSouple(const CKLDSTRBase& a, const CKLDSTRBase& b)
 {
-    return CompareMappe(a, b, STR_MAP_CASE | STR_MAP_NOACCENT);
+    return _s_nCompareMappe(a.pszGet(), a.nGetLength(), b.pszGet(), b.nGetLength(),
+                            STR_MAP_CASE | STR_MAP_NOACCENT);
 }
 
 int CKLDSTRBase::nCompareTresSouple(const CKLDSTRBase& a, const CKLDSTRBase& b)
 {
-    return CompareMappe(a, b, STR_MAP_CASE | STR_MAP_NOACCENT | STR_MAP_NOPUNCT);
+    return _s_nCompareMappe(a.pszGet(), a.nGetLength(), b.pszGet(), b.nGetLength(),
+                            STR_MAP_CASE | STR_MAP_NOACCENT | STR_MAP_NOPUNCT);
 }
 
 long CKLDSTRBase::nPos(const char* p, unsigned nLong, unsigned nDebut) const
@@ -1064,13 +1115,6 @@ int CKLDSTRBase::nAffecteToUNICODE_CurrentCharset(const char* pSrc, int nLong)
 
 int CKLDSTRBase::nRecupereInit(char* pData)
 {
-    if (pData == m_p) {
-        // The caller's reference and ours are two: one of them goes.
-        s_ReleaseStrMem(pData);
-        return eSTRMEM_OK;
-    }
-    char* pAncien = m_p;
-    m_p = pData;
-    s_ReleaseStrMem(pAncien);
+    _s_Recupere(&m_p, pData);
     return eSTRMEM_OK;
 }

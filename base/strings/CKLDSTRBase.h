@@ -188,6 +188,20 @@ public:
     static void _s_Partage(char** pp, char* pSrc);
     // Whether p lies in the data area (or final zero word) of the block at pData.
     static bool _s_bDansBloc(const char* pData, const void* p);
+    // nLong bytes (-1: up to the NUL) of pSrc in nCodePage -> a new block of type dwType
+    // holding the wide characters, with room for nExtra more; replaces *pp on success.
+    static int _s_nVersUNICODE(char** pp, const char* pSrc, int nLong, unsigned nCodePage, unsigned dwFlags,
+                               unsigned nExtra, unsigned dwType, bool bChaine);
+    // nNbCar wide characters (-1: up to the zero character) -> a new block of type dwType
+    // holding the text in nCodePage; replaces *pp on success.
+    static int _s_nVersANSI(char** pp, const wchar_t* pwSrc, int nNbCar, unsigned nCodePage, unsigned dwType,
+                            bool bChaine);
+    // nA bytes of pA against nB bytes of pB, each byte mapped with STR_nMapStringEx(nFlags,
+    // upper case) and the dropped ones left out; NULs are bytes like the others. Then
+    // byte-wise, the shorter first: -1, 0 or 1.
+    static int _s_nCompareMappe(const char* pA, unsigned nA, const char* pB, unsigned nB, unsigned nFlags);
+    // *pp takes over the caller's reference to the block at pData (see nRecupereInit).
+    static void _s_Recupere(char** pp, char* pData);
 
 private:
     char* m_p;

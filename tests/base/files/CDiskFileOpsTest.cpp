@@ -1,6 +1,9 @@
 // Tests of the file-system operations of CDiskFile: removals, searches, copies, times.
 #include "base/files/CDiskFile.h"
 
+#include "base/strings/CKLBINBase.h"
+#include "base/strings/CKLDSTRBase.h"
+
 #include "support/Sentinel.h"
 
 #include <gtest/gtest.h>
@@ -872,6 +875,79 @@ TEST(CDiskFileOps, NamesOverThePathLimitAreRefusedCleanly)
     EXPECT_EQ(std::system(("test \"$(ls -A '" + t.path() + "')\" = ok").c_str()), 0);
     EXPECT_FALSE(CDiskFile::bCreateDirectory(nullptr));
     EXPECT_EQ(errno, EINVAL);
+}
+
+// The binary values need the module's allocator for as long as a test runs.
+class ChargeFichier : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(CKLDSTRBase::bInit()); }
+    void TearDown() override { CKLDSTRBase::Term(); }
+};
+
+TEST_F(ChargeFichier, ReadsWholeFilesByteForByte)
+{
+    TempDir t;
+    for (const std::size_t nTaille : {std::size_t(0), std::size_t(1), std::size_t(70000)}) {
+        std::string sContenu(nTaille, '\0');
+        for (std::size_t i = 0; i < nTaille; ++i)
+            sContenu[i] = static_cast<char>((i * 131 + 7) % 256);   // every byte value, NULs too
+        const std::string sNom = t / ("f" + std::to_string(nTaille));
+        writeFile(sNom, sContenu);
+        CKLBINBase cl;
+        ASSERT_EQ(cl.nAssign("old", 3), eSTRMEM_OK);
+        ASSERT_TRUE(CDiskFile::bChargeFichier(cl, sNom.c_str())) << nTaille;
+        ASSERT_EQ(cl.nGetSize(), nTaille);
+        if (nTaille != 0) {
+            EXPECT_EQ(cl.dwGetFlags() & eSTRMEM_MASQUE_TYPE, unsigned(eSTRMEM_BINAIRE));
+            EXPECT_EQ(std::memcmp(cl.pGetData(), sContenu.data(), nTaille), 0) << nTaille;
+        }
+        EXPECT_EQ(cl.nGetRef(), nTaille != 0 ? 1 : 0);
+    }
+    // A backslashed name is the same file; a value shared with another keeps the other's bytes.
+    writeFile(t / "b", "abc");
+    CKLBINBase cl, clAutre;
+    ASSERT_EQ(cl.nAssign("xyz", 3), eSTRMEM_OK);
+    clAutre = cl;
+    std::string sNom = t / "b";
+    std::replace(sNom.begin(), sNom.end(), '/', '\\');
+    ASSERT_TRUE(CDiskFile::bChargeFichier(cl, sNom.c_str()));
+    ASSERT_EQ(cl.nGetSize(), 3u);
+    EXPECT_EQ(std::memcmp(cl.pGetData(), "abc", 3), 0);
+    ASSERT_EQ(clAutre.nGetSize(), 3u);
+    EXPECT_EQ(std::memcmp(clAutre.pGetData(), "xyz", 3), 0);
+}
+
+TEST_F(ChargeFichier, FailuresLeaveTheValueUnchanged)
+{
+    TempDir t;
+    writeFile(t / "secret", "s", 0000);
+    struct {
+        const char* pszCas;
+        std::string sNom;
+        bool bNull;
+    } const aCas[] = {
+        {"missing", t / "missing", false},
+        {"directory", t.path(), false},
+        {"device", "/dev/null", false},
+        {"null name", "", true},
+        {"empty name", "", false},
+        {"over the path limit", t / std::string(300, 'x'), false},
+        {"unreadable", geteuid() != 0 ? t / "secret" : t / "missing", false},
+    };
+    for (const auto& c : aCas) {
+        CKLBINBase cl;
+        ASSERT_EQ(cl.nAssign("keep\0", 5), eSTRMEM_OK);
+        const void* pAvant = cl.pGetData();
+        EXPECT_FALSE(CDiskFile::bChargeFichier(cl, c.bNull ? nullptr : c.sNom.c_str())) << c.pszCas;
+        EXPECT_EQ(cl.pGetData(), pAvant) << c.pszCas;
+        ASSERT_EQ(cl.nGetSize(), 5u) << c.pszCas;
+        EXPECT_EQ(std::memcmp(cl.pGetData(), "keep\0", 5), 0) << c.pszCas;
+    }
+    CKLBINBase cl;
+    errno = 0;
+    EXPECT_FALSE(CDiskFile::bChargeFichier(cl, t.path().c_str()));
+    EXPECT_EQ(errno, EISDIR);
+    EXPECT_EQ(cl.pGetData(), nullptr);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "base/strings/CKLBINBase.h"
 #include "base/strings/CStrMemAlloc.h"
+#include "base/strings/CharTables.h"
 #include "base/strings/StrCopy.h"
 
 #include <gtest/gtest.h>
@@ -414,6 +415,152 @@ TEST_F(KLDSTR, RecupereInitTakesOverAReference)
     b.Vide();
     EXPECT_EQ(a.nGetRef(), 1);
     VerifieTexte(a, "pris", 4);
+}
+
+TEST_F(KLDSTR, ConcatInit)
+{
+    CKLDSTRBase cl;
+    EXPECT_EQ(cl.nConcatInit(nullptr, 4), eSTRMEM_OK);
+    EXPECT_EQ(cl.nConcatInit("abc", 0), eSTRMEM_OK);
+    EXPECT_EQ(cl.pGetData(), nullptr);
+    // A first block of exactly the text's size, whatever class the allocator rounds it to.
+    ASSERT_EQ(cl.nConcatInit("a\0c", 3), eSTRMEM_OK);
+    VerifieTexte(cl, "a\0c", 3);
+    EXPECT_EQ(cl.dwGetFlags(), unsigned(eSTRMEM_ANSI));
+    CKLDSTRBase clAutre(cl);
+    ASSERT_EQ(cl.nConcatInit(cl.pGetData(), 3), eSTRMEM_OK);   // from itself, shared
+    VerifieTexte(cl, "a\0ca\0c", 6);
+    VerifieTexte(clAutre, "a\0c", 3);
+    // A value holding an empty block keeps it and appends.
+    CKLDSTRBase clVide;
+    ASSERT_EQ(clVide.nSetLength(0), eSTRMEM_OK);
+    char* pBloc = clVide.pGetData();
+    ASSERT_EQ(clVide.nConcatInit("xy", 2), eSTRMEM_OK);
+    VerifieTexte(clVide, "xy", 2);
+    EXPECT_EQ(clVide.pGetData(), pBloc);
+}
+
+TEST_F(KLDSTR, Milieu)
+{
+    CKLDSTRBase cl;
+    ASSERT_EQ(cl.nAssign("0123456789"), eSTRMEM_OK);
+    struct {
+        unsigned nDebut, nNb;
+        const char* pszAttendu;
+    } const aCas[] = {
+        {0, 3, "012"}, {4, 3, "456"}, {7, 100, "789"}, {9, 1, "9"}, {0, 10, "0123456789"},
+        {0, 0, ""},    {10, 1, ""},   {11, 5, ""},     {5, 0, ""},  {0xFFFFFFFFu, 0xFFFFFFFFu, ""},
+        {3, 0xFFFFFFFFu, "3456789"},
+    };
+    for (const auto& c : aCas) {
+        CKLDSTRBase clMilieu;
+        ASSERT_EQ(clMilieu.nAssign("old"), eSTRMEM_OK);
+        ASSERT_EQ(clMilieu.nMilieu(cl, c.nDebut, c.nNb), eSTRMEM_OK) << c.nDebut << "," << c.nNb;
+        VerifieTexte(clMilieu, c.pszAttendu, unsigned(std::strlen(c.pszAttendu)));
+        EXPECT_FALSE(clMilieu.bEstUNICODE());
+        CKLDSTRBase clRendu = cl.clMilieu(c.nDebut, c.nNb);
+        VerifieTexte(clRendu, c.pszAttendu, unsigned(std::strlen(c.pszAttendu)));
+    }
+    VerifieTexte(cl, "0123456789", 10);
+
+    // The source may be the value itself; a shared source keeps its text.
+    CKLDSTRBase clAutre(cl);
+    ASSERT_EQ(cl.nMilieu(cl, 2, 3), eSTRMEM_OK);
+    VerifieTexte(cl, "234", 3);
+    VerifieTexte(clAutre, "0123456789", 10);
+    ASSERT_EQ(clAutre.nMilieu(clAutre, 0, 4), eSTRMEM_OK);
+    VerifieTexte(clAutre, "0123", 4);
+
+    // Counts are in bytes, also for a Unicode value, whose type is kept.
+    CKLDSTRBase clUni;
+    ASSERT_EQ(clUni.nAffecteToUNICODE("ab", -1, 1252, 0, 0), eSTRMEM_OK);
+    ASSERT_EQ(cl.nMilieu(clUni, sizeof(wchar_t), 100), eSTRMEM_OK);
+    EXPECT_TRUE(cl.bEstUNICODE());
+    ASSERT_EQ(cl.nGetLength(), sizeof(wchar_t));
+    EXPECT_EQ(std::wcscmp(reinterpret_cast<const wchar_t*>(cl.pGetData()), L"b"), 0);
+}
+
+TEST_F(KLDSTR, ExtraitChainePosUNICODE)
+{
+    CKLDSTRBase cl;
+    ASSERT_EQ(cl.nAffecteToUNICODE("a<>bb<><>ccc", -1, 1252, 0, 0), eSTRMEM_OK);
+    struct {
+        unsigned nNumero;
+        bool bTrouve;
+        unsigned nDebut, nNbCar;
+    } const aCas[] = {
+        {0, true, 0, 1}, {1, true, 3, 2}, {2, true, 7, 0}, {3, true, 9, 3}, {4, false, 0, 0}, {100, false, 0, 0},
+    };
+    for (const auto& c : aCas) {
+        unsigned nDebut = 0xDEADBEEF, nNbCar = 0xDEADBEEF;
+        EXPECT_EQ(cl.bExtraitChainePosUNICODE(c.nNumero, L"<>", 2, &nDebut, &nNbCar), c.bTrouve) << c.nNumero;
+        if (c.bTrouve) {
+            EXPECT_EQ(nDebut, c.nDebut) << c.nNumero;
+            EXPECT_EQ(nNbCar, c.nNbCar) << c.nNumero;
+        } else {
+            EXPECT_EQ(nDebut, 0xDEADBEEFu) << c.nNumero << ": untouched on failure";
+            EXPECT_EQ(nNbCar, 0xDEADBEEFu) << c.nNumero << ": untouched on failure";
+        }
+    }
+    // Either output may be null.
+    unsigned nNbCar = 0xDEADBEEF;
+    EXPECT_TRUE(cl.bExtraitChainePosUNICODE(3, L"<>", 2, nullptr, &nNbCar));
+    EXPECT_EQ(nNbCar, 3u);
+    EXPECT_TRUE(cl.bExtraitChainePosUNICODE(0, L"<>", 2, nullptr, nullptr));
+
+    unsigned nDebut = 0xDEADBEEF;
+    nNbCar = 0xDEADBEEF;
+    EXPECT_FALSE(cl.bExtraitChainePosUNICODE(0, nullptr, 2, &nDebut, &nNbCar));
+    EXPECT_FALSE(cl.bExtraitChainePosUNICODE(0, L"<>", 0, &nDebut, &nNbCar));
+    EXPECT_EQ(nDebut, 0xDEADBEEFu);
+    EXPECT_EQ(nNbCar, 0xDEADBEEFu);
+    // A text without the separator is one field; an empty value one empty field.
+    EXPECT_TRUE(cl.bExtraitChainePosUNICODE(0, L"#", 1, &nDebut, &nNbCar));
+    EXPECT_EQ(nDebut, 0u);
+    EXPECT_EQ(nNbCar, 12u);
+    CKLDSTRBase clVide;
+    EXPECT_TRUE(clVide.bExtraitChainePosUNICODE(0, L"#", 1, &nDebut, &nNbCar));
+    EXPECT_EQ(nNbCar, 0u);
+    EXPECT_FALSE(clVide.bExtraitChainePosUNICODE(1, L"#", 1, &nDebut, &nNbCar));
+}
+
+TEST_F(KLDSTR, AffecteToUNICODE_CurrentCharset)
+{
+    struct {
+        int nCharset;
+        wchar_t wAttendu;
+    } const aCas[] = {
+        {0, L'\u00C0'},     // Windows-1252
+        {204, L'\u0410'},   // Windows-1251
+    };
+    for (const auto& c : aCas) {
+        STR_ChangeAlphabet(c.nCharset, nullptr);
+        CKLDSTRBase cl;
+        ASSERT_EQ(cl.nAffecteToUNICODE_CurrentCharset("\xC0z", -1), eSTRMEM_OK) << c.nCharset;
+        EXPECT_TRUE(cl.bEstUNICODE());
+        ASSERT_EQ(cl.nGetLength(), 2 * sizeof(wchar_t)) << c.nCharset;
+        const wchar_t* pw = reinterpret_cast<const wchar_t*>(cl.pGetData());
+        EXPECT_EQ(pw[0], c.wAttendu) << c.nCharset;
+        EXPECT_EQ(pw[1], L'z');
+        EXPECT_EQ(pw[2], L'\0');
+        ASSERT_EQ(cl.nAffecteToUNICODE_CurrentCharset("\xC0z", 1), eSTRMEM_OK);
+        EXPECT_EQ(cl.nGetLength(), sizeof(wchar_t));
+        ASSERT_EQ(cl.nAffecteToUNICODE_CurrentCharset(nullptr, 3), eSTRMEM_OK);
+        EXPECT_EQ(cl.pGetData(), nullptr);
+    }
+    STR_ChangeAlphabet(0, nullptr);
+}
+
+// The loose comparisons look at the whole value, also past a NUL byte.
+TEST_F(KLDSTR, LooseComparisonsPastNul)
+{
+    CKLDSTRBase a, b;
+    ASSERT_EQ(a.nAssign("a\0b", 3), eSTRMEM_OK);
+    ASSERT_EQ(b.nAssign("A\0C", 3), eSTRMEM_OK);
+    EXPECT_EQ(CKLDSTRBase::nCompareSouple(a, b), -1);
+    EXPECT_EQ(CKLDSTRBase::nCompareTresSouple(b, a), 1);
+    ASSERT_EQ(b.nAssign("A\0B", 3), eSTRMEM_OK);
+    EXPECT_EQ(CKLDSTRBase::nCompareSouple(a, b), 0);
 }
 
 } // namespace
