@@ -14,15 +14,16 @@ namespace {
 
 constexpr uint32_t dwCASE_AUCUNE = 0xFFFFFFFFu;
 
-// The hash table in two parts. An odd slot is only ever the first slot of a sequence, and the
-// keys whose sequence starts there differ by their byte alone (slot / 2 = (byte × 256 + prefix)
-// mod 65536), so an odd slot keeps its code and its entry's byte side by side in 3 bytes: a
-// lookup that hits there needs no other read. Even slots keep the code alone, checked against
-// the entry array. Behind the odd part lies one spare byte, for 4-byte reads of its last slot.
-constexpr size_t nTAILLE_IMPAIRES = 65536 * 3 + 1;
-constexpr size_t nDEBUT_PAIRES = (nTAILLE_IMPAIRES + 3) & ~size_t(3);
-constexpr size_t nTAILLE_HASH = nDEBUT_PAIRES + 65536 * 2;
-constexpr uint32_t dwDICO_INITIAL = 512;  // entries allocated on first use
+// The hash table in two parts, each slot holding the whole entry so that a probe is one read.
+// An odd slot is only ever the first slot of a sequence, and the keys whose sequence starts
+// there differ by their byte alone (slot / 2 = (byte × 256 + prefix) mod 65536), so an odd slot
+// keeps its code and its entry's byte: 3 bytes. An even slot may be reached from any first
+// slot, so it keeps the code, the prefix and the byte: 5 bytes. Code 0 marks an empty slot.
+// Behind each part lie spare bytes for the 4- and 8-byte reads of its last slot.
+constexpr size_t nTAILLE_IMPAIRE = 3;
+constexpr size_t nTAILLE_PAIRE = 5;
+constexpr size_t nDEBUT_PAIRES = (65536 * nTAILLE_IMPAIRE + 1 + 7) & ~size_t(7);
+constexpr size_t nTAILLE_HASH = nDEBUT_PAIRES + 65536 * nTAILLE_PAIRE + 3;
 constexpr uint32_t dwTAILLE_ENTETE = CCompresseurBase::dwTAILLE_ENTETE_COMPRESSION;
 
 uint32_t __dwLit32(const uint8_t* p)
@@ -32,26 +33,17 @@ uint32_t __dwLit32(const uint8_t* p)
     return dw;
 }
 
-// An entry (prefix, byte) as the 32-bit word it is stored as.
-inline uint32_t __dwCle(uint32_t dwPrefixe, uint32_t byOctet)
-{
-    return dwPrefixe | byOctet << 16;
-}
-
-// Copies a code's string from where it already lies in the output. pbySource + nLongueur never
-// passes pbyCible. Short strings move as one 16-byte block, loaded whole before it is stored,
-// when the output has room for it: the bytes stored past the string are rewritten by the
-// strings that follow.
-inline void __CopieChaine(uint8_t* pbyCible, const uint8_t* pbySource, uint32_t nLongueur, const uint8_t* pbyFin)
-{
-    if (nLongueur <= 16 && pbyCible + 16 <= pbyFin) {
-        uint8_t aby[16];
-        std::memcpy(aby, pbySource, 16);
-        std::memcpy(pbyCible, aby, 16);
-    } else {
-        std::memcpy(pbyCible, pbySource, nLongueur);
+// The 256 single bytes, where the strings of codes 1 to 256 lie for the decoder, followed by
+// room for its 16-byte reads.
+struct _stOCTETS {
+    uint8_t aby[256 + 16];
+    constexpr _stOCTETS() : aby()
+    {
+        for (unsigned i = 0; i < 256; ++i)
+            aby[i] = uint8_t(i);
     }
-}
+};
+constexpr _stOCTETS gstOctets;
 
 }  // namespace
 
@@ -67,9 +59,6 @@ CZLWCompresseur::CZLWCompresseur()
       m_wNbBits(0),
       m_dwPosFlux(0),
       m_dwPosSortie(0),
-      m_pstDico(nullptr),
-      m_dwDicoUtilise(0),
-      m_dwDicoAlloue(0),
       m_pstChaines(nullptr),
       m_bCodeur(false)
 {
@@ -84,12 +73,8 @@ void CZLWCompresseur::_Term()
 {
     XMALLOC_Del_(m_pbyHash);
     m_pbyHash = nullptr;
-    XMALLOC_Del_(m_pstDico);
-    m_pstDico = nullptr;
     XMALLOC_Del_(m_pstChaines);
     m_pstChaines = nullptr;
-    m_dwDicoUtilise = 0;
-    m_dwDicoAlloue = 0;
 }
 
 bool CZLWCompresseur::_bInit(bool bAvecHash)
@@ -125,42 +110,16 @@ bool CZLWCompresseur::_bRAZDico(bool bAvecHash)
         if (!m_pbyHash)
             return false;
         std::memset(m_pbyHash, 0, nTAILLE_HASH);
-    }
-    m_dwDicoUtilise = 0;
-    if (!_bAgrandirDicoAuBesoin(256))
-        return false;
-    if (bAvecHash) {
-        // The encoder keeps (prefix, byte) entries; the single bytes have prefix 0.
-        for (uint32_t c = 1; c <= 256; ++c)
-            m_pstDico[c] = _stENTREEDICO{0, uint8_t(c - 1), 0};
-        m_pstDico[0] = _stENTREEDICO{0, 0, 0};
-    }
-    return true;
-}
-
-bool CZLWCompresseur::_bAgrandirDicoAuBesoin(uint32_t dwCode)
-{
-    if (dwCode < m_dwDicoUtilise)
         return true;
-    if (dwCode >= m_dwDicoAlloue) {
-        uint32_t dwNouveau = m_dwDicoAlloue ? m_dwDicoAlloue * 2 : dwDICO_INITIAL;
-        while (dwNouveau <= dwCode)
-            dwNouveau *= 2;
-        // The encoder grows its entries, the decoder its string table.
-        if (m_bCodeur) {
-            void* p = XMALLOC_pResize_(m_pstDico, dwNouveau * sizeof(_stENTREEDICO));
-            if (!p)
-                return false;
-            m_pstDico = static_cast<_stENTREEDICO*>(p);
-        } else {
-            void* p = XMALLOC_pResize_(m_pstChaines, dwNouveau * sizeof(_stCHAINE));
-            if (!p)
-                return false;
-            m_pstChaines = static_cast<_stCHAINE*>(p);
-        }
-        m_dwDicoAlloue = dwNouveau;
     }
-    m_dwDicoUtilise = dwCode + 1;
+    if (!m_pstChaines) {
+        m_pstChaines = static_cast<_stCHAINE*>(XMALLOC_pNew_(size_t(dwDICO_PLEIN) * sizeof(_stCHAINE)));
+        if (!m_pstChaines)
+            return false;
+    }
+    // The single bytes, which never change.
+    for (uint32_t c = 1; c <= 256; ++c)
+        m_pstChaines[c] = _stCHAINE{c - 1, 1};
     return true;
 }
 
@@ -185,8 +144,7 @@ uint32_t CZLWCompresseur::_dwCompression()
     const uint8_t* const pbyEntree = m_pbyEntree;
     uint8_t* const pbySortie = m_pbySortie;
     uint8_t* const pbyImpaires = m_pbyHash;
-    uint16_t* const pwPaires = reinterpret_cast<uint16_t*>(m_pbyHash + nDEBUT_PAIRES);
-    _stENTREEDICO* pstDico = m_pstDico;
+    uint8_t* const pbyPaires = m_pbyHash + nDEBUT_PAIRES;
     const uint32_t dwLimite = n + 3;  // an output reaching this is not worth keeping
 
     // Coding state in locals for the loop; the members get their final values at the end.
@@ -228,32 +186,36 @@ uint32_t CZLWCompresseur::_dwCompression()
         // Longest match. A lookup that misses stops on the first empty slot of the sequence,
         // which is where the insertion that follows stores its entry, or after the 11 slots
         // that an entry may occupy (no entry lies further on), which makes that insertion fail.
+        // Each step waits for the slot read of the step before (its address holds the code just
+        // found), so the common case, a hit on the first slot, is kept to one read and a few
+        // operations: the odd slot number is (byte × 256 + code) mod 65536.
         uint32_t dwCode = pbyEntree[dwPos] + 1u;
         ++dwPos;
         uint32_t dwCaseLibre = dwCASE_AUCUNE;
         while (dwPos < n) {
             const uint32_t byOctet = pbyEntree[dwPos];
-            const uint32_t dwCle = __dwCle(dwCode, byOctet);
-            uint32_t h = s_dwPremiereCase(dwCode, byOctet);
+            const uint32_t dwImpaire = ((byOctet << 8) + dwCode) & 0xFFFF;
+            uint32_t dwMot;
+            std::memcpy(&dwMot, pbyImpaires + dwImpaire * nTAILLE_IMPAIRE, 4);
             uint32_t dwTrouve = 0;
-            uint32_t dwImpaire;
-            std::memcpy(&dwImpaire, pbyImpaires + (h >> 1) * 3, 4);
-            if ((dwImpaire & 0xFFFF) == 0) {
-                dwCaseLibre = h;
-            } else if (((dwImpaire >> 16) & 0xFF) == byOctet) {
-                dwTrouve = dwImpaire & 0xFFFF;
+            if ((dwMot & 0xFFFF) == 0) {
+                dwCaseLibre = dwImpaire * 2 + 1;
+            } else if (__builtin_expect(((dwMot >> 16) & 0xFF) == byOctet, 1)) {
+                dwTrouve = dwMot & 0xFFFF;
             } else {
+                // Even slots: code, then the key (prefix, byte) in the next 3 bytes.
+                const uint64_t qwCle = uint64_t(dwCode | byOctet << 16) << 16;
+                uint32_t h = dwImpaire * 2 + 1;
                 for (uint32_t k = 1; k < nSONDES_INSERTION; ++k) {
                     h = s_dwCaseSuivante(k - 1, h);
-                    const uint32_t c = pwPaires[h >> 1];
-                    if (c == 0) {
+                    uint64_t qwCase;
+                    std::memcpy(&qwCase, pbyPaires + (h >> 1) * nTAILLE_PAIRE, 8);
+                    if ((qwCase & 0xFFFF) == 0) {
                         dwCaseLibre = h;
                         break;
                     }
-                    uint32_t dwEntree;
-                    std::memcpy(&dwEntree, &pstDico[c], 4);
-                    if (dwEntree == dwCle) {
-                        dwTrouve = c;
+                    if ((qwCase & 0xFFFFFF0000ull) == qwCle) {
+                        dwTrouve = uint32_t(qwCase & 0xFFFF);
                         break;
                     }
                 }
@@ -280,9 +242,9 @@ uint32_t CZLWCompresseur::_dwCompression()
         } else {
             uint32_t h = s_dwPremiereCase(dwCode, byOctet);
             for (uint32_t k = 0; k < nSONDES_INSERTION; ++k) {
-                const bool bLibre = (h & 1) ? (pbyImpaires[(h >> 1) * 3] | pbyImpaires[(h >> 1) * 3 + 1]) == 0
-                                            : pwPaires[h >> 1] == 0;
-                if (bLibre) {
+                const uint8_t* pby = (h & 1) ? pbyImpaires + (h >> 1) * nTAILLE_IMPAIRE
+                                             : pbyPaires + (h >> 1) * nTAILLE_PAIRE;
+                if ((pby[0] | pby[1]) == 0) {
                     dwCaseLibre = h;
                     break;
                 }
@@ -290,20 +252,19 @@ uint32_t CZLWCompresseur::_dwCompression()
             }
         }
         if (dwCaseLibre != dwCASE_AUCUNE) {
-            if (dwSuivant >= m_dwDicoAlloue) {
-                if (!_bAgrandirDicoAuBesoin(dwSuivant))
-                    return _dwCompresseCopie();
-                pstDico = m_pstDico;
-            }
             if (dwCaseLibre & 1) {
-                uint8_t* pby = pbyImpaires + (dwCaseLibre >> 1) * 3;
+                uint8_t* pby = pbyImpaires + (dwCaseLibre >> 1) * nTAILLE_IMPAIRE;
                 pby[0] = uint8_t(dwSuivant);
                 pby[1] = uint8_t(dwSuivant >> 8);
                 pby[2] = uint8_t(byOctet);
             } else {
-                pwPaires[dwCaseLibre >> 1] = uint16_t(dwSuivant);
+                uint8_t* pby = pbyPaires + (dwCaseLibre >> 1) * nTAILLE_PAIRE;
+                pby[0] = uint8_t(dwSuivant);
+                pby[1] = uint8_t(dwSuivant >> 8);
+                pby[2] = uint8_t(dwCode);
+                pby[3] = uint8_t(dwCode >> 8);
+                pby[4] = uint8_t(byOctet);
             }
-            pstDico[dwSuivant] = _stENTREEDICO{uint16_t(dwCode), uint8_t(byOctet), 0};
             ++dwSuivant;
             if (dwBits <= 15 && dwSuivant > dwSeuil) {
                 ++dwBits;
@@ -373,9 +334,7 @@ uint32_t CZLWCompresseur::_dwDecompressionZLW()
     }
 
     uint8_t* const pbySortie = m_pbySortie;
-    const uint8_t* const pbyFinSortie = pbySortie + dwTotal;
-    _stCHAINE* pstChaines = m_pstChaines;
-    uint32_t dwAlloue = m_dwDicoAlloue;
+    _stCHAINE* const pstChaines = m_pstChaines;
 
     uint64_t qwAcc = 0;
     uint32_t nNbBits = 0;
@@ -413,66 +372,11 @@ uint32_t CZLWCompresseur::_dwDecompressionZLW()
     uint32_t dwSortie = 0;
     uint32_t dwPosPrec = 0;   // where the previous code's string lies, and its length
     uint32_t dwLongPrec = 0;
-    bool bPremier = true;     // no previous code: start of the block or after a reset
     bool bValide = false;
-    for (;;) {
-        if (!bPremier && dwSortie >= dwTotal) {
-            bValide = true;
-            break;
-        }
-        uint32_t c;
-        if (!bLit(&c))
-            break;
-        if (c == dwCODE_FIN) {
-            // A well-formed block is complete before its end code is read.
-            bValide = dwSortie == dwTotal;
-            break;
-        }
-        if (c == dwCODE_RAZ) {
-            dwBits = dwBITS_MIN;
-            dwSeuil = dwSEUIL_INITIAL;
-            dwSuivant = dwPREMIER_CODE;
-            bPremier = true;
-            continue;
-        }
-        if (bPremier) {
-            if (c > 256 || dwSortie >= dwTotal)
-                break;
-            pbySortie[dwSortie] = uint8_t(c - 1);
-            dwPosPrec = dwSortie;
-            dwLongPrec = 1;
-            ++dwSortie;
-            bPremier = false;
-            continue;
-        }
-        uint32_t dwLongueur;
-        if (c <= 256) {
-            pbySortie[dwSortie] = uint8_t(c - 1);
-            dwLongueur = 1;
-        } else if (c < dwSuivant) {
-            const _stCHAINE stChaine = pstChaines[c];
-            dwLongueur = stChaine.dwLongueur;
-            if (dwLongueur > dwTotal - dwSortie)
-                break;
-            __CopieChaine(pbySortie + dwSortie, pbySortie + stChaine.dwPosition, dwLongueur, pbyFinSortie);
-        } else if (c == dwSuivant) {
-            // The code being defined: the previous string and its own first byte.
-            dwLongueur = dwLongPrec + 1;
-            if (dwLongueur > dwTotal - dwSortie)
-                break;
-            __CopieChaine(pbySortie + dwSortie, pbySortie + dwPosPrec, dwLongPrec, pbyFinSortie);
-            pbySortie[dwSortie + dwLongPrec] = pbySortie[dwPosPrec];
-        } else {
-            break;
-        }
+    // Adds the entry of the code just expanded: the previous string followed by this one's
+    // first byte, which lies right behind it in the output.
+    auto Ajoute = [&]() {
         if (dwSuivant < dwDICO_PLEIN) {
-            if (dwSuivant >= dwAlloue) {
-                if (!_bAgrandirDicoAuBesoin(dwSuivant))
-                    break;
-                pstChaines = m_pstChaines;
-                dwAlloue = m_dwDicoAlloue;
-            }
-            // The previous string followed by this one's first byte, which lies right behind it.
             pstChaines[dwSuivant] = _stCHAINE{dwPosPrec, dwLongPrec + 1};
             ++dwSuivant;
             if (dwBits <= 15 && dwSuivant >= dwSeuil) {
@@ -480,9 +384,92 @@ uint32_t CZLWCompresseur::_dwDecompressionZLW()
                 dwSeuil *= 2;
             }
         }
-        dwPosPrec = dwSortie;
-        dwLongPrec = dwLongueur;
-        dwSortie += dwLongueur;
+    };
+    // The first code of the block or after a reset: resets may follow one another, the end
+    // code may come, otherwise a single byte; no entry is added for it. False ends the
+    // decoding (bValide tells how).
+    auto bPremierCode = [&]() __attribute__((always_inline)) {
+        for (;;) {
+            uint32_t c;
+            if (!bLit(&c))
+                return false;
+            if (c == dwCODE_FIN) {
+                // A well-formed block is complete before its end code is read.
+                bValide = dwSortie == dwTotal;
+                return false;
+            }
+            if (c == dwCODE_RAZ)
+                continue;
+            if (c > 256 || dwSortie >= dwTotal)
+                return false;
+            pbySortie[dwSortie] = uint8_t(c - 1);
+            dwPosPrec = dwSortie;
+            dwLongPrec = 1;
+            ++dwSortie;
+            return true;
+        }
+    };
+
+    if (bPremierCode()) {
+        for (;;) {
+            if (dwSortie >= dwTotal) {
+                bValide = true;
+                break;
+            }
+            uint32_t c;
+            if (!bLit(&c))
+                break;
+            // Everything but a known code (reset, end, the code being defined, a code not yet
+            // defined) takes the branch below; one unsigned comparison sorts out 0 and the codes
+            // from dwSuivant on.
+            if (__builtin_expect(c - 1u >= dwSuivant - 1u || c == dwCODE_FIN, 0)) {
+                if (c == dwCODE_FIN) {
+                    bValide = dwSortie == dwTotal;
+                    break;
+                }
+                if (c == dwCODE_RAZ) {
+                    dwBits = dwBITS_MIN;
+                    dwSeuil = dwSEUIL_INITIAL;
+                    dwSuivant = dwPREMIER_CODE;
+                    if (!bPremierCode())
+                        break;
+                    continue;
+                }
+                if (c != dwSuivant)
+                    break;
+                // The code being defined: the previous string and its own first byte.
+                const uint32_t dwLongueur = dwLongPrec + 1;
+                if (dwLongueur > dwTotal - dwSortie)
+                    break;
+                std::memcpy(pbySortie + dwSortie, pbySortie + dwPosPrec, dwLongPrec);
+                pbySortie[dwSortie + dwLongPrec] = pbySortie[dwPosPrec];
+                Ajoute();
+                dwPosPrec = dwSortie;
+                dwLongPrec = dwLongueur;
+                dwSortie += dwLongueur;
+                continue;
+            }
+            // A known code: its string lies in the output (codes from 258) or in the table of
+            // single bytes (1 to 256), before the place it is copied to. Short strings move as
+            // one 16-byte block, loaded whole before it is stored, when the output has room for
+            // it: the bytes stored past the string are rewritten by the strings that follow.
+            const _stCHAINE stChaine = pstChaines[c];
+            const uint8_t* const pbySource = (c <= 256 ? gstOctets.aby : pbySortie) + stChaine.dwPosition;
+            const uint32_t dwLongueur = stChaine.dwLongueur;
+            if (__builtin_expect(dwLongueur <= 16 && dwTotal - dwSortie >= 16, 1)) {
+                uint8_t aby[16];
+                std::memcpy(aby, pbySource, 16);
+                std::memcpy(pbySortie + dwSortie, aby, 16);
+            } else {
+                if (dwLongueur > dwTotal - dwSortie)
+                    break;
+                std::memcpy(pbySortie + dwSortie, pbySource, dwLongueur);
+            }
+            Ajoute();
+            dwPosPrec = dwSortie;
+            dwLongPrec = dwLongueur;
+            dwSortie += dwLongueur;
+        }
     }
     m_dwBits = dwBits;
     m_dwSeuil = dwSeuil;

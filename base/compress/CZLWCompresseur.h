@@ -22,10 +22,10 @@
 // Both sides must stay in step code for code with any other implementation of the format;
 // the tests pin the exact bytes of known inputs.
 //
-// Work memory (256 KB of hash table for the encoder, the entry array growing to 256 KB, the
-// decoder's string table) is taken by the operation that needs it and released at the end of
-// every method-4 encoding and decoding. When it cannot be obtained, compression falls back to
-// a stored block and decompression returns 0.
+// Work memory (the encoder's 512 KB hash table, the decoder's 512 KB string table) is taken by
+// the operation that needs it and released at the end of every method-4 encoding and
+// decoding. When it cannot be obtained, compression falls back to a stored block and
+// decompression returns 0.
 class CZLWCompresseur : public CCompresseurBase {
 public:
     static constexpr uint32_t dwCODE_RAZ = 0;
@@ -55,15 +55,8 @@ protected:
     uint32_t _dwDecompression() override;
 
 private:
-    // One dictionary entry: the code's string is the string of its prefix, then its byte.
-    // The fourth byte is always 0, so that an entry compares as one 32-bit key.
-    struct _stENTREEDICO {
-        uint16_t wPrefixe;
-        uint8_t byOctet;
-        uint8_t byLibre;
-    };
-    static_assert(sizeof(_stENTREEDICO) == 4, "dictionary entry: 4 bytes");
-    // Decoder: where a code's string already lies in the output, and its length.
+    // Decoder: where a code's string already lies (in the output, or in the table of the 256
+    // single bytes for codes 1 to 256), and its length.
     struct _stCHAINE {
         uint32_t dwPosition;
         uint32_t dwLongueur;
@@ -72,7 +65,6 @@ private:
     bool _bInit(bool bAvecHash);
     bool _bReInit(bool bAvecHash);
     bool _bRAZDico(bool bAvecHash);
-    bool _bAgrandirDicoAuBesoin(uint32_t dwCode);
     // Whether a full dictionary should be reset, given the input consumed and the payload
     // bytes emitted so far; updates the best saving.
     bool _bVerifieDicoPlein(uint32_t dwLus, uint32_t dwEcrits);
@@ -81,8 +73,8 @@ private:
 
     uint32_t m_dwBits;           // code width, 9 to 16
     uint32_t m_dwSeuil;          // width threshold: 512, doubled at every width step
-    uint8_t* m_pbyHash;          // dwNB_CASES_HASH slots of codes, 0 = empty; encoder only
-                                 // (laid out as the .cpp describes)
+    uint8_t* m_pbyHash;          // dwNB_CASES_HASH slots of entries, code 0 = empty; encoder
+                                 // only (laid out as the .cpp describes)
     uint32_t m_dwCodeSuivant;    // next code to assign; dwDICO_PLEIN when full
     double m_dOctetsLus;         // encoder statistics, kept since the start of the operation
     double m_dOctetsEcrits;      // payload bytes flushed, the last partial byte excluded
@@ -91,9 +83,6 @@ private:
     uint16_t m_wNbBits;
     uint32_t m_dwPosFlux;        // next output byte (encoding) or input byte (decoding)
     uint32_t m_dwPosSortie;      // decoder output position
-    _stENTREEDICO* m_pstDico;    // entries, grown on demand
-    uint32_t m_dwDicoUtilise;    // highest code stored + 1
-    uint32_t m_dwDicoAlloue;
-    _stCHAINE* m_pstChaines;     // decoder, one per code
+    _stCHAINE* m_pstChaines;     // decoder, one per code (65536)
     bool m_bCodeur;              // the tables in place are the encoder's
 };
