@@ -75,6 +75,7 @@
 #include "base/system/Emule.h"
 #include "base/system/Environment.h"
 #include "base/system/GlobalMemory.h"
+#include "base/system/GrandBloc.h"
 #include "base/system/Locale.h"
 #include "base/system/MessageBox.h"
 #include "base/system/ModuleFileName.h"

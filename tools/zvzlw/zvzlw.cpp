@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/compress/CCompresseur.h"
+#include "base/system/GrandBloc.h"
 
 namespace {
 
@@ -45,11 +46,12 @@ void __Erreur(const std::string& strNom, const char* pszFormat, ...)
     std::fputc('\n', stderr);
 }
 
-// Bytes without initialisation (the buffers are filled at once by a read or a coder).
+// Bytes without initialisation (the buffers are filled at once by a read or a coder). Whole
+// files and expanded blocks run to megabytes: large blocks fault in huge pages.
 class COctets {
 public:
     COctets() = default;
-    ~COctets() { std::free(m_p); }
+    ~COctets() { LibereGrandBloc(m_p, m_nCapacite); }
     COctets(const COctets&) = delete;
     COctets& operator=(const COctets&) = delete;
     // Room for n bytes, the first min(n, size) kept; false when the memory is not there.
@@ -57,7 +59,7 @@ public:
     {
         if (n <= m_nCapacite)
             return true;
-        void* p = std::realloc(m_p, n);
+        void* p = pvRedimensionneGrandBloc(m_p, m_nCapacite, n);
         if (!p)
             return false;
         m_p = static_cast<uint8_t*>(p);
