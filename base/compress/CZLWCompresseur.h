@@ -14,7 +14,7 @@
 // The encoder adds the string (match, next byte) after every code it emits; the decoder adds
 // each entry one code later and so widens its codes one code earlier (after assigning 511
 // where the encoder widens after 512). The encoder finds entries through a hash table of
-// 131072 16-bit slots probed in a fixed sequence; an entry is stored only in the first 11
+// 131072 slots, one code each, probed in a fixed sequence; an entry is stored only in the first 11
 // slots of its sequence, and when all 11 are taken the encoder emits a reset instead. Once
 // the dictionary is full it keeps it while the overall saving holds up, and resets it when
 // the saving falls below the best reached since it filled.

@@ -192,6 +192,42 @@ TEST(CZLWCompresseur, DecodageCodeSuivantEtRaz)
     EXPECT_TRUE(bGardes);
 }
 
+// Resets wherever a code may stand: first, in a row, right before the end code; and the codes
+// that must end the decoding after one.
+TEST(CZLWCompresseur, DecodageSuitesDeRaz)
+{
+    struct Cas {
+        const char* pszNom;
+        std::vector<uint32_t> codes;  // all 9 bits wide: no width step is reached
+        uint32_t dwDeclare;
+        const char* pszAttendu;       // null: the block is refused
+    };
+    const Cas aCas[] = {
+        {"reset first", {0, 'x' + 1, 'y' + 1, 257}, 2, "xy"},
+        {"resets in a row", {'x' + 1, 0, 0, 0, 'y' + 1, 258, 257}, 4, "xyyy"},
+        {"reset before the end code", {'x' + 1, 'y' + 1, 0, 257}, 2, "xy"},
+        {"output complete: what follows is not read", {'x' + 1, 0, 258, 257}, 1, "x"},
+        {"reset, then a string code", {'x' + 1, 0, 258, 257}, 3, nullptr},
+        {"reset, then the end code early", {'x' + 1, 0, 257}, 2, nullptr},
+        {"only resets and the end code, bytes declared", {0, 0, 257}, 1, nullptr},
+    };
+    for (const Cas& c : aCas) {
+        Paquet p;
+        for (uint32_t dwCode : c.codes)
+            p.Code(dwCode, 9);
+        Octets res;
+        bool bGardes = false;
+        const uint32_t dwLu = Decompresse(p.Bloc(c.dwDeclare), 64, &res, &bGardes);
+        EXPECT_TRUE(bGardes) << c.pszNom;
+        if (c.pszAttendu) {
+            EXPECT_EQ(dwLu, c.dwDeclare) << c.pszNom;
+            EXPECT_EQ(std::string(res.begin(), res.begin() + dwLu), c.pszAttendu) << c.pszNom;
+        } else {
+            EXPECT_EQ(dwLu, 0u) << c.pszNom;
+        }
+    }
+}
+
 // Insertions whose keys share one probe sequence: (q + 256 m, b - m) all start at the same
 // slot. Codes q are two-byte strings made by a first run of literals with distinct pairs; the
 // twelfth such insertion finds its 11 slots taken, and the encoder emits a reset.
