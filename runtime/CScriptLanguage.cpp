@@ -380,44 +380,29 @@ private:
         return b;
     }
 
-    bool _bOu(CKleValeur* pcl)
-    {
-        if (!_bEt(pcl))
-            return false;
-        while (_bMot("or")) {
-            ++m_nPos;
-            const bool bCourt = !_bSaute() && pcl->bVrai();
-            CKleValeur cl;
-            if (bCourt)
-                ++m_nSaute;
-            const bool b = _bEt(&cl);
-            if (bCourt)
-                --m_nSaute;
-            if (!b)
-                return false;
-            if (!_bSaute())
-                *pcl = CKleValeur::s_Booleen(bCourt || cl.bVrai());
-        }
-        return true;
-    }
+    bool _bOu(CKleValeur* pcl) { return _bSuiteLogique(pcl, "or", true, &_CAnalyse::_bEt); }
 
-    bool _bEt(CKleValeur* pcl)
+    bool _bEt(CKleValeur* pcl) { return _bSuiteLogique(pcl, "and", false, &_CAnalyse::_bNon); }
+
+    // Operands joined by pszMot: "or" (bOu) is decided by the first true one, "and" by the
+    // first false one. The operands after the deciding one are parsed but not evaluated.
+    bool _bSuiteLogique(CKleValeur* pcl, const char* pszMot, bool bOu, bool (_CAnalyse::*pfnOperande)(CKleValeur*))
     {
-        if (!_bNon(pcl))
+        if (!(this->*pfnOperande)(pcl))
             return false;
-        while (_bMot("and")) {
+        while (_bMot(pszMot)) {
             ++m_nPos;
-            const bool bCourt = !_bSaute() && !pcl->bVrai();
+            const bool bDecide = !_bSaute() && pcl->bVrai() == bOu;
             CKleValeur cl;
-            if (bCourt)
+            if (bDecide)
                 ++m_nSaute;
-            const bool b = _bNon(&cl);
-            if (bCourt)
+            const bool b = (this->*pfnOperande)(&cl);
+            if (bDecide)
                 --m_nSaute;
             if (!b)
                 return false;
             if (!_bSaute())
-                *pcl = CKleValeur::s_Booleen(!bCourt && cl.bVrai());
+                *pcl = CKleValeur::s_Booleen(bDecide ? bOu : cl.bVrai());
         }
         return true;
     }

@@ -95,18 +95,24 @@ uint32_t CCompresseurBase::_dwCapaciteRequise(uint32_t dwEntree)
     return dwEntree < 20 ? dwEntree + dwTAILLE_ENTETE_COPIE : dwEntree + 7;
 }
 
-uint32_t CCompresseurBase::dwCompression(const void* pEntree, uint32_t dwEntree, void* pSortie, uint32_t dwSortie)
+uint32_t CCompresseurBase::_dwOpere(const void* pEntree, uint32_t dwEntree, void* pSortie, uint32_t dwSortie,
+                                    uint32_t (CCompresseurBase::*pfnOperation)())
 {
-    if ((!pEntree && dwEntree) || !pSortie || dwEntree > dwENTREE_MAX || dwSortie < _dwCapaciteRequise(dwEntree))
-        return 0;
     CVerrouille clVerrou(&m_stVerrou);
     m_pbyEntree = static_cast<const uint8_t*>(pEntree);
     m_dwEntree = dwEntree;
     m_pbySortie = static_cast<uint8_t*>(pSortie);
     m_dwSortie = dwSortie;
-    const uint32_t dwResultat = _dwCompression();
+    const uint32_t dwResultat = (this->*pfnOperation)();
     m_pbyEntree = nullptr;
     return dwResultat;
+}
+
+uint32_t CCompresseurBase::dwCompression(const void* pEntree, uint32_t dwEntree, void* pSortie, uint32_t dwSortie)
+{
+    if ((!pEntree && dwEntree) || !pSortie || dwEntree > dwENTREE_MAX || dwSortie < _dwCapaciteRequise(dwEntree))
+        return 0;
+    return _dwOpere(pEntree, dwEntree, pSortie, dwSortie, &CCompresseurBase::_dwCompression);
 }
 
 uint32_t CCompresseurBase::dwCompressionCopie(const void* pEntree, uint32_t dwEntree, void* pSortie, uint32_t dwSortie)
@@ -114,28 +120,14 @@ uint32_t CCompresseurBase::dwCompressionCopie(const void* pEntree, uint32_t dwEn
     if ((!pEntree && dwEntree) || !pSortie || dwEntree > dwENTREE_MAX ||
         dwSortie < dwEntree + dwTAILLE_ENTETE_COPIE)
         return 0;
-    CVerrouille clVerrou(&m_stVerrou);
-    m_pbyEntree = static_cast<const uint8_t*>(pEntree);
-    m_dwEntree = dwEntree;
-    m_pbySortie = static_cast<uint8_t*>(pSortie);
-    m_dwSortie = dwSortie;
-    const uint32_t dwResultat = _dwCompresseCopie();
-    m_pbyEntree = nullptr;
-    return dwResultat;
+    return _dwOpere(pEntree, dwEntree, pSortie, dwSortie, &CCompresseurBase::_dwCompresseCopie);
 }
 
 uint32_t CCompresseurBase::dwDecompression(const void* pEntree, uint32_t dwEntree, void* pSortie, uint32_t dwSortie)
 {
     if (!pEntree || dwEntree == 0 || (!pSortie && dwSortie))
         return 0;
-    CVerrouille clVerrou(&m_stVerrou);
-    m_pbyEntree = static_cast<const uint8_t*>(pEntree);
-    m_dwEntree = dwEntree;
-    m_pbySortie = static_cast<uint8_t*>(pSortie);
-    m_dwSortie = dwSortie;
-    const uint32_t dwResultat = _dwDecompression();
-    m_pbyEntree = nullptr;
-    return dwResultat;
+    return _dwOpere(pEntree, dwEntree, pSortie, dwSortie, &CCompresseurBase::_dwDecompression);
 }
 
 void CCompresseurBase::_EcritEntete(uint8_t byMethode, uint32_t dwLongueurDonnees)

@@ -109,5 +109,9 @@ protected:
     uint32_t m_dwSortie;
 
 private:
+    // Runs one operation under the lock, with the working fields set for its duration.
+    uint32_t _dwOpere(const void* pEntree, uint32_t dwEntree, void* pSortie, uint32_t dwSortie,
+                      uint32_t (CCompresseurBase::*pfnOperation)());
+
     pthread_mutex_t m_stVerrou;  // recursive
 };

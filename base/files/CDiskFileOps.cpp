@@ -100,6 +100,20 @@ int nOpenRead(const std::string& s)
     return nFd;
 }
 
+// Opens s for reading and fills *pst with what it is; -1 (errno set, nothing left open) when
+// either fails.
+int nOpenReadStat(const std::string& s, struct stat64* pst)
+{
+    const int nFd = nOpenRead(s);
+    if (nFd >= 0 && fstat64(nFd, pst) != 0) {
+        const int nSaved = errno;
+        close(nFd);
+        errno = nSaved;
+        return -1;
+    }
+    return nFd;
+}
+
 int nOpenWrite(const std::string& s, int nFlags)
 {
     int nFd;
@@ -659,11 +673,9 @@ bool CDiskFile::bCopy(const char* pszDestination, const char* pszSource)
     std::string sDst, sSrc;
     if (!bTakeName(pszDestination, sDst) || !bTakeName(pszSource, sSrc))
         return false;
-    CFd in(nOpenRead(sSrc));
-    if (!in.bOk())
-        return false;
     struct stat64 stSrc, stDst;
-    if (fstat64(in.nGet(), &stSrc) != 0)
+    CFd in(nOpenReadStat(sSrc, &stSrc));
+    if (!in.bOk())
         return false;
     if (stat64(sDst.c_str(), &stDst) == 0 && bSameFile(stSrc, stDst)) {
         errno = EINVAL; // emptying the destination would destroy the source
@@ -689,11 +701,9 @@ bool CDiskFile::bConcat(const char* pszDestination, const char* pszSource)
     std::string sDst, sSrc;
     if (!bTakeName(pszDestination, sDst) || !bTakeName(pszSource, sSrc))
         return false;
-    CFd in(nOpenRead(sSrc));
-    if (!in.bOk())
-        return false;
     struct stat64 stSrc, stDst;
-    if (fstat64(in.nGet(), &stSrc) != 0)
+    CFd in(nOpenReadStat(sSrc, &stSrc));
+    if (!in.bOk())
         return false;
     bool bCreated = false;
     CFd out(nOpenWrite(sDst, 0));
@@ -734,11 +744,9 @@ bool CDiskFile::bChargeFichier(CKLBINBase& clValeur, const char* pszName)
     std::string sName;
     if (!bTakeName(pszName, sName))
         return false;
-    CFd in(nOpenRead(sName));
-    if (!in.bOk())
-        return false;
     struct stat64 st;
-    if (fstat64(in.nGet(), &st) != 0)
+    CFd in(nOpenReadStat(sName, &st));
+    if (!in.bOk())
         return false;
     if (!S_ISREG(st.st_mode)) {
         errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
@@ -819,11 +827,9 @@ bool CDiskFile::bExtract(const char* pszSource, const char* pszDestination, long
         errno = EINVAL;
         return false;
     }
-    CFd in(nOpenRead(sSrc));
-    if (!in.bOk())
-        return false;
     struct stat64 stSrc, stDst;
-    if (fstat64(in.nGet(), &stSrc) != 0)
+    CFd in(nOpenReadStat(sSrc, &stSrc));
+    if (!in.bOk())
         return false;
     if (stat64(sDst.c_str(), &stDst) == 0 && bSameFile(stSrc, stDst)) {
         errno = EINVAL;

@@ -1,4 +1,6 @@
 // Whole launches of the real ZVExe: one patched copy per case, stand-in runtimes and scripts placed around it.
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -31,29 +33,6 @@ struct Resultat {
     int nCode = -1000;  // exit status, or -1000 when the child did not exit normally
     std::string sOut, sErr;
 };
-
-std::string Lit(const std::string& sChemin)
-{
-    std::ifstream f(sChemin, std::ios::binary);
-    std::ostringstream os;
-    os << f.rdbuf();
-    return os.str();
-}
-
-void Ecrit(const std::string& sChemin, const std::string& sTexte)
-{
-    std::ofstream f(sChemin, std::ios::binary | std::ios::trunc);
-    f << sTexte;
-}
-
-bool Copie(const std::string& sSource, const std::string& sCible)
-{
-    std::ifstream in(sSource, std::ios::binary);
-    std::ofstream out(sCible, std::ios::binary | std::ios::trunc);
-    out << in.rdbuf();
-    out.close();
-    return in.good() && out.good() && chmod(sCible.c_str(), 0755) == 0;
-}
 
 // Runs argv with the current environment less LD_LIBRARY_PATH, plus asEnv; the outputs go to
 // files of sRep.
@@ -88,8 +67,8 @@ Resultat Lance(const std::vector<std::string>& asArgs, const std::string& sRep,
     int nStatus = 0;
     if (pid > 0 && waitpid(pid, &nStatus, 0) == pid && WIFEXITED(nStatus))
         r.nCode = WEXITSTATUS(nStatus);
-    r.sOut = Lit(sOut);
-    r.sErr = Lit(sErr);
+    r.sOut = zvtest::sReadFile(sOut);
+    r.sErr = zvtest::sReadFile(sErr);
     return r;
 }
 
@@ -110,7 +89,7 @@ protected:
         ASSERT_EQ(0, mkdir(m_sApp.c_str(), 0755));
         ASSERT_EQ(0, mkdir(m_sAutre.c_str(), 0755));
         m_sExe = m_sApp + "/invoice";
-        ASSERT_TRUE(Copie(ZV_ZVEXE_PATH, m_sExe));
+        ASSERT_TRUE(zvtest::bCopyExecutable(ZV_ZVEXE_PATH, m_sExe));
     }
 
     void TearDown() override
@@ -130,11 +109,11 @@ protected:
 
     void Place(const char* pszVariante, const std::string& sRep, const char* pszNom = "zv150vm.so")
     {
-        ASSERT_TRUE(Copie(Runtime(pszVariante), sRep + "/" + pszNom));
+        ASSERT_TRUE(zvtest::bCopyExecutable(Runtime(pszVariante), sRep + "/" + pszNom));
     }
 
     // The application library named after the executable.
-    void Script(const std::string& sTexte) { Ecrit(m_sApp + "/invoice.ZVL", sTexte); }
+    void Script(const std::string& sTexte) { zvtest::WriteFile(m_sApp + "/invoice.ZVL", sTexte); }
 
     Resultat Demarre(const std::vector<std::string>& asArgs = {}, const std::vector<std::string>& asEnv = {})
     {
@@ -174,7 +153,7 @@ TEST_F(ZVExeEndToEndTest, ExplicitPathWinsOverTheExecutableDirectory)
 {
     Place("zv150vm_initfails", m_sApp);
     Place("zv150vm", m_sAutre);
-    Ecrit(m_sApp + "/invoice.ZX", "[FRAMEWORK]\r\nVMPATH=" + m_sAutre + "/zv150vm.so\r\n");
+    zvtest::WriteFile(m_sApp + "/invoice.ZX", "[FRAMEWORK]\r\nVMPATH=" + m_sAutre + "/zv150vm.so\r\n");
     Script("print explicit\n");
     Resultat r = Demarre();
     EXPECT_EQ(0, r.nCode) << r.sErr;
@@ -184,11 +163,11 @@ TEST_F(ZVExeEndToEndTest, ExplicitPathWinsOverTheExecutableDirectory)
 TEST_F(ZVExeEndToEndTest, UnusableExplicitPathIsIgnored)
 {
     Place("zv150vm", m_sApp);
-    Ecrit(m_sAutre + "/notalib.so", "plain text\n");
+    zvtest::WriteFile(m_sAutre + "/notalib.so", "plain text\n");
     Script("print beside\n");
     for (const std::string& sVMPath : {m_sAutre, m_sAutre + "/notalib.so", m_sAutre + "/absent.so", std::string()}) {
         SCOPED_TRACE(sVMPath);
-        Ecrit(m_sApp + "/invoice.ZX", "[FRAMEWORK]\nVMPATH=" + sVMPath + "\n");
+        zvtest::WriteFile(m_sApp + "/invoice.ZX", "[FRAMEWORK]\nVMPATH=" + sVMPath + "\n");
         Resultat r = Demarre();
         EXPECT_EQ(0, r.nCode) << r.sErr;
         EXPECT_EQ("beside\n", r.sOut);
@@ -201,7 +180,7 @@ TEST_F(ZVExeEndToEndTest, ExplicitBareNameIsTheFileOfTheCurrentDirectory)
     // executable refuses. A bare name must not be handed to the loader's own search.
     Place("zv150vm", m_sRacine);
     Place("zv150vm_initfails", m_sApp);
-    Ecrit(m_sApp + "/invoice.ZX", "[FRAMEWORK]\nVMPATH=zv150vm.so\n");
+    zvtest::WriteFile(m_sApp + "/invoice.ZX", "[FRAMEWORK]\nVMPATH=zv150vm.so\n");
     Script("print current\n");
     Resultat r = Demarre();
     EXPECT_EQ(0, r.nCode) << r.sErr;
@@ -239,7 +218,7 @@ TEST_F(ZVExeEndToEndTest, CustomRuntimeNameFoundThroughItsConf)
 {
     Place("zv150vm", m_sAutre, "myvm.so");
     Patche({"--vm", "myvm.so", "--common", "1"});
-    Ecrit(m_sApp + "/myvm.conf", "[FRAMEWORK]\nCHEMIN=" + m_sAutre + "\n");
+    zvtest::WriteFile(m_sApp + "/myvm.conf", "[FRAMEWORK]\nCHEMIN=" + m_sAutre + "\n");
     Script("print custom\n");
     Resultat r = Demarre();
     EXPECT_EQ(0, r.nCode) << r.sErr;
@@ -258,7 +237,7 @@ TEST_F(ZVExeEndToEndTest, ApplicationLibraryGivenAsAFullPathIsHandedByFileName)
     // Patched into a copy: the original keeps its template and names its library after itself.
     const std::string sCopie = m_sApp + "/copy";
     Patche({"-o", sCopie, "--zvl", "/nowhere/at/all/app.zvl"});
-    Ecrit(m_sApp + "/app.zvl", "print by name\n");
+    zvtest::WriteFile(m_sApp + "/app.zvl", "print by name\n");
     Resultat r = Lance({sCopie}, m_sRacine);
     EXPECT_EQ(0, r.nCode) << r.sErr;
     EXPECT_EQ("by name\n", r.sOut);
@@ -363,7 +342,7 @@ TEST_F(ZVExeEndToEndTest, CommonDirectoryOnlyWhenItsFlagIsSet)
         GTEST_SKIP() << "unshare -m is not permitted here: " << rSonde.sErr;
 
     const std::string sShell = m_sRacine + "/common.sh";
-    Ecrit(sShell,
+    zvtest::WriteFile(sShell,
           "set -e\n"
           "mount --make-rprivate /\n"
           "mount -t tmpfs tmpfs /usr/local\n"

@@ -117,7 +117,7 @@ int PT_nLance(const std::vector<std::string>& asArgs, int nMs, const std::vector
         }
     }
     if (fdErreur >= 0) {
-        *psErreur = PT_LitFichier(szErreur);
+        *psErreur = zvtest::sReadFile(szErreur);
         close(fdErreur);
         unlink(szErreur);
     }
@@ -126,7 +126,7 @@ int PT_nLance(const std::vector<std::string>& asArgs, int nMs, const std::vector
 
 bool PT_bVivant(pid_t pid)
 {
-    const std::string s = PT_LitFichier("/proc/" + std::to_string(pid) + "/stat");
+    const std::string s = zvtest::sReadFile("/proc/" + std::to_string(pid) + "/stat");
     const size_t n = s.rfind(')');
     return n != std::string::npos && n + 2 < s.size() && s[n + 2] != 'Z' && s[n + 2] != 'X';
 }
@@ -156,7 +156,7 @@ std::vector<pid_t> PT_ProcessusDe(const std::string& sChemin)
 
 std::string PT_Statut(pid_t pid, const std::string& sCle)
 {
-    std::istringstream is(PT_LitFichier("/proc/" + std::to_string(pid) + "/status"));
+    std::istringstream is(zvtest::sReadFile("/proc/" + std::to_string(pid) + "/status"));
     std::string sLigne;
     while (std::getline(is, sLigne)) {
         if (sLigne.compare(0, sCle.size() + 1, sCle + ":") == 0) {
@@ -169,31 +169,9 @@ std::string PT_Statut(pid_t pid, const std::string& sCle)
     return "";
 }
 
-std::string PT_LitFichier(const std::string& sChemin)
-{
-    std::ifstream f(sChemin, std::ios::binary);
-    std::ostringstream os;
-    os << f.rdbuf();
-    return os.str();
-}
-
-void PT_EcritFichier(const std::string& sChemin, const std::string& sTexte)
-{
-    std::ofstream f(sChemin, std::ios::binary | std::ios::trunc);
-    f << sTexte;
-}
-
 bool PT_bExiste(const std::string& sChemin)
 {
     struct stat st;
     return lstat(sChemin.c_str(), &st) == 0;
 }
 
-bool PT_bCopie(const std::string& sSource, const std::string& sCible)
-{
-    std::ifstream in(sSource, std::ios::binary);
-    std::ofstream out(sCible, std::ios::binary | std::ios::trunc);
-    out << in.rdbuf();
-    out.close();
-    return in.good() && out.good() && chmod(sCible.c_str(), 0755) == 0;
-}

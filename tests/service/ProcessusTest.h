@@ -1,6 +1,8 @@
 // Processes of the daemon tests: runs with a time limit, reaping of orphans, what /proc says.
 #pragma once
 
+#include "support/TempDir.h"
+
 #include <sys/types.h>
 
 #include <string>
@@ -25,7 +27,4 @@ bool PT_bVivant(pid_t pid);
 std::vector<pid_t> PT_ProcessusDe(const std::string& sChemin);
 // A line of /proc/PID/status ("Uid", "Umask"...), its value without the leading blanks.
 std::string PT_Statut(pid_t pid, const std::string& sCle);
-std::string PT_LitFichier(const std::string& sChemin);
-void PT_EcritFichier(const std::string& sChemin, const std::string& sTexte);
 bool PT_bExiste(const std::string& sChemin);
-bool PT_bCopie(const std::string& sSource, const std::string& sCible);

@@ -75,14 +75,14 @@ protected:
     {
         m_sExe = m_sRep + "/" + sNom;
         m_asExes.push_back(m_sExe);
-        ASSERT_TRUE(PT_bCopie(sSource, m_sExe));
+        ASSERT_TRUE(zvtest::bCopyExecutable(sSource, m_sExe));
         if (pszRuntime != nullptr) {
-            ASSERT_TRUE(PT_bCopie(std::string(ZV_RUNTIME_DIR) + pszRuntime + ".so", m_sRep + "/zv150vm.so"));
+            ASSERT_TRUE(zvtest::bCopyExecutable(std::string(ZV_RUNTIME_DIR) + pszRuntime + ".so", m_sRep + "/zv150vm.so"));
         }
     }
 
     // The application library of the installed program.
-    void Script(const std::string& sTexte) { PT_EcritFichier(m_sExe + ".ZVL", sTexte); }
+    void Script(const std::string& sTexte) { zvtest::WriteFile(m_sExe + ".ZVL", sTexte); }
 
     int Start(const std::vector<std::string>& asPlus = {})
     {
@@ -105,7 +105,7 @@ protected:
     // The identifier the pid file holds, 0 when there is none.
     pid_t PidEcrit()
     {
-        const std::string s = PT_LitFichier(m_sPid);
+        const std::string s = zvtest::sReadFile(m_sPid);
         return s.empty() ? 0 : static_cast<pid_t>(std::atoi(s.c_str()));
     }
 
@@ -140,7 +140,7 @@ TEST_F(ServiceDaemonTest, StartsDetachedWritesPidFileLogsAndStopsOnSigterm)
     // start-stop-daemon has returned: the pid file is already there, with the daemon's identifier.
     const pid_t pid = PidEcrit();
     ASSERT_GT(pid, 0);
-    EXPECT_EQ(std::to_string(pid) + "\n", PT_LitFichier(m_sPid));
+    EXPECT_EQ(std::to_string(pid) + "\n", zvtest::sReadFile(m_sPid));
     struct stat st;
     ASSERT_EQ(0, stat(m_sPid.c_str(), &st));
     EXPECT_EQ(0644u, st.st_mode & 0777);
@@ -224,7 +224,7 @@ TEST_F(ServiceDaemonTest, StartedByProcessOneItDoesNotForkButStillCleansUp)
     const pid_t pid = apid[0];
     // The same process wrote the file, with its identifier in its own namespace.
     const std::string sNSpid = PT_Statut(pid, "NSpid");
-    EXPECT_EQ(sNSpid.substr(sNSpid.find_last_of(" \t") + 1) + "\n", PT_LitFichier(m_sPid));
+    EXPECT_EQ(sNSpid.substr(sNSpid.find_last_of(" \t") + 1) + "\n", zvtest::sReadFile(m_sPid));
     for (int fd : {0, 1, 2}) {
         char sz[256] = "";
         const std::string sLien = "/proc/" + std::to_string(pid) + "/fd/" + std::to_string(fd);
@@ -275,13 +275,13 @@ TEST_F(ServiceDaemonTest, FreshStartAfterSigkillTakesOverTheStalePidFile)
     ASSERT_EQ(0, kill(pidAncien, SIGKILL));
     ASSERT_TRUE(PT_bAttendFin(pidAncien, knDelai, nullptr));
     // A stale file longer than any identifier: nothing of it may remain.
-    PT_EcritFichier(m_sPid, "123456789012\nstale\n");
+    zvtest::WriteFile(m_sPid, "123456789012\nstale\n");
 
     ASSERT_EQ(0, Start());
     const pid_t pid = PidEcrit();
     ASSERT_GT(pid, 0);
     EXPECT_NE(pidAncien, pid);
-    EXPECT_EQ(std::to_string(pid) + "\n", PT_LitFichier(m_sPid));
+    EXPECT_EQ(std::to_string(pid) + "\n", zvtest::sReadFile(m_sPid));
     ASSERT_EQ(0, Stop());
     ASSERT_TRUE(PT_bAttendFin(pid, knDelai, nullptr));
     EXPECT_FALSE(PT_bExiste(m_sPid));
@@ -296,7 +296,7 @@ TEST_F(ServiceDaemonTest, SecondInstanceStartsAndStopsItsApplicationAndLeavesThe
     ASSERT_TRUE(bLog("application started", 6));
     struct stat stAvant;
     ASSERT_EQ(0, stat(m_sPid.c_str(), &stAvant));
-    const std::string sAvant = PT_LitFichier(m_sPid);
+    const std::string sAvant = zvtest::sReadFile(m_sPid);
     m_pclLog->Vide();
 
     // Run directly: start-stop-daemon itself would refuse, seeing the first one running.
@@ -320,7 +320,7 @@ TEST_F(ServiceDaemonTest, SecondInstanceStartsAndStopsItsApplicationAndLeavesThe
     EXPECT_EQ(stAvant.st_ino, stApres.st_ino);
     EXPECT_EQ(stAvant.st_mtim.tv_sec, stApres.st_mtim.tv_sec);
     EXPECT_EQ(stAvant.st_mtim.tv_nsec, stApres.st_mtim.tv_nsec);
-    EXPECT_EQ(sAvant, PT_LitFichier(m_sPid));
+    EXPECT_EQ(sAvant, zvtest::sReadFile(m_sPid));
 
     ASSERT_EQ(0, Stop());
     ASSERT_TRUE(PT_bAttendFin(pid, knDelai, nullptr));
@@ -377,7 +377,7 @@ TEST_F(ServiceDaemonTest, FailedStartsAreLoggedAndReportedToTheCaller)
         SCOPED_TRACE(cas.pszLabel);
         unlink((m_sRep + "/zv150vm.so").c_str());
         if (cas.pszRuntime != nullptr) {
-            ASSERT_TRUE(PT_bCopie(std::string(ZV_RUNTIME_DIR) + cas.pszRuntime + ".so", m_sRep + "/zv150vm.so"));
+            ASSERT_TRUE(zvtest::bCopyExecutable(std::string(ZV_RUNTIME_DIR) + cas.pszRuntime + ".so", m_sRep + "/zv150vm.so"));
         }
         m_pclLog->Vide();
         EXPECT_EQ(255, Start());
@@ -448,7 +448,7 @@ TEST_F(ServiceDaemonTest, ServiceUserTakesOverTheProcessThePidFileAndTheOwnDirec
     EXPECT_EQ(sUid + "\t" + sUid + "\t" + sUid + "\t" + sUid, PT_Statut(pid, "Uid"));
     // Root's supplementary groups are gone.
     EXPECT_EQ(std::string::npos, (" " + PT_Statut(pid, "Groups") + " ").find(" 0 "));
-    EXPECT_NE(std::string::npos, PT_LitFichier("/proc/" + std::to_string(pid) + "/limits").find("Max core file size        unlimited            unlimited"));
+    EXPECT_NE(std::string::npos, zvtest::sReadFile("/proc/" + std::to_string(pid) + "/limits").find("Max core file size        unlimited            unlimited"));
 
     struct stat st;
     ASSERT_EQ(0, stat(m_sPid.c_str(), &st));
@@ -469,7 +469,7 @@ TEST_F(ServiceDaemonTest, ServiceUserTakesOverTheProcessThePidFileAndTheOwnDirec
     ASSERT_TRUE(PT_bAttendFin(pid, knDelai, &nStatut));
     EXPECT_TRUE(WIFEXITED(nStatut) && WEXITSTATUS(nStatut) == 0) << "status " << nStatut;
     // The service user may not remove a file of /var/run: it empties it instead.
-    EXPECT_EQ("", PT_LitFichier(m_sPid));
+    EXPECT_EQ("", zvtest::sReadFile(m_sPid));
 }
 
 } // namespace

@@ -22,8 +22,8 @@ protected:
         ASSERT_NE(nullptr, mkdtemp(szModele));
         m_sRep = szModele;
         m_sExe = m_sRep + "/zvprobe";
-        ASSERT_TRUE(PT_bCopie(ZV_PROBE_PATH, m_sExe));
-        ASSERT_TRUE(PT_bCopie(std::string(ZV_RUNTIME_DIR) + "zv150vm.so", m_sRep + "/zv150vm.so"));
+        ASSERT_TRUE(zvtest::bCopyExecutable(ZV_PROBE_PATH, m_sExe));
+        ASSERT_TRUE(zvtest::bCopyExecutable(std::string(ZV_RUNTIME_DIR) + "zv150vm.so", m_sRep + "/zv150vm.so"));
     }
     void TearDown() override
     {
@@ -36,7 +36,7 @@ protected:
 
 TEST_F(ServiceDebugModeTest, ServiceEndingItselfEndsTheForegroundRun)
 {
-    PT_EcritFichier(m_sExe + ".ZVL", "log 6 foreground\nsleep 50\nstopservice 0\nsleep 3600000\n");
+    zvtest::WriteFile(m_sExe + ".ZVL", "log 6 foreground\nsleep 50\nstopservice 0\nsleep 3600000\n");
     std::string sErreur;
     EXPECT_EQ(0, PT_nLance({m_sExe, "--foreground", "--SERVICE", "dbg"}, knDelai, {}, &sErreur)) << sErreur;
     EXPECT_EQ("", sErreur);
@@ -44,7 +44,7 @@ TEST_F(ServiceDebugModeTest, ServiceEndingItselfEndsTheForegroundRun)
 
 TEST_F(ServiceDebugModeTest, SigtermEndsTheForegroundRun)
 {
-    PT_EcritFichier(m_sExe + ".ZVL", "print ready\nsleep 3600000\n");
+    zvtest::WriteFile(m_sExe + ".ZVL", "print ready\nsleep 3600000\n");
     int afd[2];
     ASSERT_EQ(0, pipe(afd));
     const pid_t pid = fork();

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 
 namespace zvtest {
 
@@ -50,6 +51,16 @@ inline void WriteFile(const std::string& sPath, const std::string& sContent)
 {
     std::ofstream out(sPath, std::ios::binary | std::ios::trunc);
     out.write(sContent.data(), static_cast<std::streamsize>(sContent.size()));
+}
+
+// Copies a program and makes the copy executable (0755); false when any step failed.
+inline bool bCopyExecutable(const std::string& sSource, const std::string& sTarget)
+{
+    std::ifstream in(sSource, std::ios::binary);
+    std::ofstream out(sTarget, std::ios::binary | std::ios::trunc);
+    out << in.rdbuf();
+    out.close();
+    return in.good() && out.good() && chmod(sTarget.c_str(), 0755) == 0;
 }
 
 } // namespace zvtest
