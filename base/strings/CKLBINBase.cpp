@@ -53,21 +53,7 @@ int CKLBINBase::nAssign(const void* pSrc, unsigned nLong)
         Vide();
         return eSTRMEM_OK;
     }
-    if (nLong > STRMEM_TAILLE_MAX)
-        return eSTRMEM_TROPGRAND;
-    if (m_p == nullptr || STRMEM_nGetRef(STRMEM_pBloc(m_p)) >= 2 ||
-        (STRMEM_pBloc(m_p)->nCapacite < nLong && CKLDSTRBase::_s_bDansBloc(m_p, pSrc)))
-        return _nNew(nLong, pSrc, nLong);
-    if (STRMEM_pBloc(m_p)->nCapacite < nLong) {
-        const int nRes = STRMEM_pBloc(m_p)->pAllocateur->vnReallocStrMem(&m_p, nLong);
-        if (nRes != eSTRMEM_OK)
-            return nRes;
-    }
-    _stSTRMEMBLOC* pBloc = STRMEM_pBloc(m_p);
-    std::memmove(m_p, pSrc, nLong);
-    pBloc->nLongueur = nLong;
-    pBloc->dwFlags = eSTRMEM_BINAIRE;
-    return eSTRMEM_OK;
+    return CKLDSTRBase::_s_nAffecte(&m_p, pSrc, nLong, eSTRMEM_BINAIRE, false);
 }
 
 int CKLBINBase::__nPrepareModification(unsigned nTaille)

@@ -212,29 +212,35 @@ int CKLDSTRBase::nAssignInit(const char* pSrc, unsigned nLong)
     return _nNew(nLong, pSrc, nLong);
 }
 
+int CKLDSTRBase::_s_nAffecte(char** pp, const void* pSrc, unsigned nLong, unsigned dwType, bool bChaine)
+{
+    if (nLong > STRMEM_TAILLE_MAX)
+        return eSTRMEM_TROPGRAND;
+    char* p = *pp;
+    if (p == nullptr || STRMEM_nGetRef(STRMEM_pBloc(p)) >= 2 ||
+        (STRMEM_pBloc(p)->nCapacite < nLong && _s_bDansBloc(p, pSrc)))
+        return _s_nNouveau(pp, nLong, pSrc, nLong, dwType, bChaine);
+    if (STRMEM_pBloc(p)->nCapacite < nLong) {
+        const int nRes = STRMEM_pBloc(p)->pAllocateur->vnReallocStrMem(pp, nLong);
+        if (nRes != eSTRMEM_OK)
+            return nRes;
+    }
+    _stSTRMEMBLOC* pBloc = STRMEM_pBloc(*pp);
+    std::memmove(*pp, pSrc, nLong);
+    pBloc->nLongueur = nLong;
+    pBloc->dwFlags = dwType;
+    if (bChaine)
+        STRMEM_MotZero(pBloc, nLong);
+    return eSTRMEM_OK;
+}
+
 int CKLDSTRBase::nAssign(const char* pSrc, unsigned nLong)
 {
     if (pSrc == nullptr || nLong == 0) {
         Vide();
         return eSTRMEM_OK;
     }
-    if (nLong > STRMEM_TAILLE_MAX)
-        return eSTRMEM_TROPGRAND;
-    if (m_p == nullptr || STRMEM_nGetRef(STRMEM_pBloc(m_p)) >= 2 ||
-        (STRMEM_pBloc(m_p)->nCapacite < nLong && _s_bDansBloc(m_p, pSrc)))
-        return _nNew(nLong, pSrc, nLong);
-    // A private block is reused, grown through its own allocator when needed.
-    if (STRMEM_pBloc(m_p)->nCapacite < nLong) {
-        const int nRes = STRMEM_pBloc(m_p)->pAllocateur->vnReallocStrMem(&m_p, nLong);
-        if (nRes != eSTRMEM_OK)
-            return nRes;
-    }
-    _stSTRMEMBLOC* pBloc = STRMEM_pBloc(m_p);
-    std::memmove(m_p, pSrc, nLong);
-    pBloc->nLongueur = nLong;
-    pBloc->dwFlags = eSTRMEM_ANSI;
-    STRMEM_MotZero(pBloc, nLong);
-    return eSTRMEM_OK;
+    return _s_nAffecte(&m_p, pSrc, nLong, eSTRMEM_ANSI, true);
 }
 
 int CKLDSTRBase::nAssign(const char* psz)

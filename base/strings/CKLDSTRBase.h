@@ -181,6 +181,10 @@ public:
     // released and *pp replaced.
     static int _s_nNouveau(char** pp, unsigned nTaille, const void* pSrc, unsigned nLong, unsigned dwType,
                            bool bChaine);
+    // Assignment of nLong bytes (1 to STRMEM_TAILLE_MAX; more gives eSTRMEM_TROPGRAND) of pSrc,
+    // which may lie in *pp's own block: a private block is reused, grown through its own
+    // allocator when needed; a shared one is left to its other owners for a new block.
+    static int _s_nAffecte(char** pp, const void* pSrc, unsigned nLong, unsigned dwType, bool bChaine);
     // Copy on write: makes *pp private with room for nTaille bytes (a new empty block of type
     // dwType when *pp is null).
     static int _s_nPrepare(char** pp, unsigned nTaille, unsigned dwType, bool bChaine);
