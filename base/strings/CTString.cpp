@@ -1,6 +1,7 @@
 // CTString: assignment, conversions, search, fields, editing and formatting of the counted string.
 #include "base/strings/CTString.h"
 
+#include "base/files/CDiskFile.h"
 #include "base/messages/FormatMessage.h"
 
 #include "base/strings/CodePage.h"
@@ -278,13 +279,18 @@ void CTString::Vide()
 
 bool CTString::FichierTemporaire(const char* pszPrefixe)
 {
-    char* psz = tempnam(nullptr, pszPrefixe);
-    if (!psz) {
+    // The name is reserved by creating the file, which is removed at once: the name is free
+    // when it is returned, as before, but is never one that another process holds.
+    char szPrefixe[6] = "";
+    if (pszPrefixe)
+        std::strncat(szPrefixe, pszPrefixe, 5);
+    char szNom[CDiskFile::ZV_MAX_PATH + 1];
+    if (!CDiskFile::bGetTempName(szNom, szPrefixe) || !CDiskFile::bDelete(szNom)) {
         Vide();
         return false;
     }
-    SetBuffer(psz);
-    return true;
+    Set(szNom);
+    return !bEstVide();  // empty: the copy could not be allocated
 }
 
 // ---- Conversions ----------------------------------------------------------------------

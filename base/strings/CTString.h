@@ -61,9 +61,10 @@ public:
     void SetBuffer(char* psz);
     // Frees the block; the string becomes null.
     void Vide();
-    // A fresh temporary file name from tempnam, default directory, the given prefix (only
-    // its first five characters are used by the C library). The file is not created. False,
-    // with the string emptied, when no name could be made.
+    // A fresh temporary file name in the directory of temporary files (TMPDIR when it names
+    // a directory, otherwise /tmp) starting with the first five characters of the prefix.
+    // No file of that name exists when it is returned. False, with the string emptied, when
+    // no name could be made.
     bool FichierTemporaire(const char* pszPrefixe);
 
     // ---- Conversions ------------------------------------------------------------------

@@ -3,6 +3,8 @@
 
 #include "support/Sentinel.h"
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdarg>
@@ -636,6 +638,26 @@ TEST(CTString, TemporaryFileName)
     const long nSlash = cl.nRPos('/');
     EXPECT_TRUE(cl.clMilieu(nSlash + 1).bCommencePar("zvt"));
     EXPECT_NE(access(cl.pszGet(), F_OK), 0);
+
+    // Two names in a row differ; a long prefix is cut to five characters; TMPDIR is followed.
+    CTString cl2;
+    ASSERT_TRUE(cl2.FichierTemporaire("zvt"));
+    EXPECT_STRNE(cl.pszGet(), cl2.pszGet());
+    zvtest::TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    const char* pszAncien = std::getenv("TMPDIR");
+    const std::string sAncien = pszAncien ? pszAncien : "";
+    setenv("TMPDIR", dir.dir().c_str(), 1);
+    const bool bLong = cl.FichierTemporaire("abcdefgh");
+    if (pszAncien)
+        setenv("TMPDIR", sAncien.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+    ASSERT_TRUE(bLong);
+    const std::string sNom = cl.pszGet();
+    EXPECT_EQ(sNom.rfind(dir.dir() + "/abcde", 0), 0u) << sNom;
+    EXPECT_EQ(sNom.size(), dir.dir().size() + 1 + 5 + 6) << sNom;  // the prefix, then 6 random characters
+    EXPECT_NE(access(sNom.c_str(), F_OK), 0);
 }
 
 TEST(CTString, DecimalText)
