@@ -118,20 +118,7 @@ int CKLBINBase::SetUtilSize(unsigned nLong)
 
 int CKLBINBase::Tronque(long nLong)
 {
-    if (nLong < 0 || m_p == nullptr || static_cast<unsigned long>(nLong) >= nGetSize())
-        return eSTRMEM_OK;
-    _stSTRMEMBLOC* pBloc = STRMEM_pBloc(m_p);
-    if (STRMEM_nGetRef(pBloc) >= 2) {
-        if (nLong == 0) {
-            Vide();
-            return eSTRMEM_OK;
-        }
-        const std::uint32_t dwFlags = pBloc->dwFlags & ~std::uint32_t(eSTRMEM_MARQUEUR);
-        return CKLDSTRBase::_s_nNouveau(&m_p, unsigned(nLong), m_p, unsigned(nLong), dwFlags, false);
-    }
-    pBloc->dwFlags &= ~std::uint32_t(eSTRMEM_MARQUEUR);
-    pBloc->nLongueur = unsigned(nLong);
-    return eSTRMEM_OK;
+    return m_p ? CKLDSTRBase::_s_nTronque(&m_p, nGetSize(), nLong, false) : eSTRMEM_OK;
 }
 
 int CKLBINBase::_Assign(const CKLBINBase& cl, long nLong)

@@ -312,23 +312,31 @@ int CKLDSTRBase::SetUtilLength(unsigned nLong, bool bFreeIfZero)
     return eSTRMEM_OK;
 }
 
-int CKLDSTRBase::Tronque(long nLong)
+int CKLDSTRBase::_s_nTronque(char** pp, unsigned nActuelle, long nLong, bool bChaine)
 {
-    if (nLong < 0 || m_p == nullptr || static_cast<unsigned long>(nLong) >= nGetLength())
+    if (nLong < 0 || *pp == nullptr || static_cast<unsigned long>(nLong) >= nActuelle)
         return eSTRMEM_OK;
-    _stSTRMEMBLOC* pBloc = STRMEM_pBloc(m_p);
+    _stSTRMEMBLOC* pBloc = STRMEM_pBloc(*pp);
     if (STRMEM_nGetRef(pBloc) >= 2) {
         if (nLong == 0) {
-            Vide();
+            char* p = *pp;
+            *pp = nullptr;
+            s_ReleaseStrMem(p);
             return eSTRMEM_OK;
         }
         const std::uint32_t dwFlags = pBloc->dwFlags & ~std::uint32_t(eSTRMEM_MARQUEUR);
-        return _s_nNouveau(&m_p, unsigned(nLong), m_p, unsigned(nLong), dwFlags, true);
+        return _s_nNouveau(pp, unsigned(nLong), *pp, unsigned(nLong), dwFlags, bChaine);
     }
     pBloc->dwFlags &= ~std::uint32_t(eSTRMEM_MARQUEUR);
     pBloc->nLongueur = unsigned(nLong);
-    STRMEM_MotZero(pBloc, unsigned(nLong));
+    if (bChaine)
+        STRMEM_MotZero(pBloc, unsigned(nLong));
     return eSTRMEM_OK;
+}
+
+int CKLDSTRBase::Tronque(long nLong)
+{
+    return m_p ? _s_nTronque(&m_p, nGetLength(), nLong, true) : eSTRMEM_OK;
 }
 
 int CKLDSTRBase::_Assign(const CKLDSTRBase& cl, long nLong)

@@ -185,6 +185,10 @@ public:
     // which may lie in *pp's own block: a private block is reused, grown through its own
     // allocator when needed; a shared one is left to its other owners for a new block.
     static int _s_nAffecte(char** pp, const void* pSrc, unsigned nLong, unsigned dwType, bool bChaine);
+    // Cuts *pp, of nActuelle bytes, to nLong bytes (nothing to do when nLong is negative or
+    // not shorter); a shared block is left to its other owners for a new one, 0 bytes of a
+    // shared block release it.
+    static int _s_nTronque(char** pp, unsigned nActuelle, long nLong, bool bChaine);
     // Copy on write: makes *pp private with room for nTaille bytes (a new empty block of type
     // dwType when *pp is null).
     static int _s_nPrepare(char** pp, unsigned nTaille, unsigned dwType, bool bChaine);
