@@ -11,7 +11,7 @@
 #include "base/strings/CTString.h"
 #include "base/strings/StrCopy.h"
 #include "base/system/ModuleFileName.h"
-#include "launcher/RuntimeContract.h"
+#include "contract/RuntimeContract.h"
 
 char CProxyDll::ms_szCheminLib[260] = "";
 

@@ -1,7 +1,7 @@
 // CProxyDll: finds, loads, initialises and binds one component library of the runtime family.
 #pragma once
 
-#include "launcher/ComponentContract.h"
+#include "contract/ComponentContract.h"
 
 struct HINSTANCE__;
 class CXError;

@@ -6,7 +6,7 @@
 #include "base/strings/CTString.h"
 #include "launcher/InfoDll.h"
 #include "launcher/InfoExe.h"
-#include "launcher/RuntimeContract.h"
+#include "contract/RuntimeContract.h"
 
 struct HINSTANCE__;
 class CSimpleBuffer;

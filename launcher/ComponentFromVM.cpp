@@ -3,7 +3,7 @@
 
 #include <dlfcn.h>
 
-#include "launcher/ComponentContract.h"
+#include "contract/ComponentContract.h"
 
 namespace {
 

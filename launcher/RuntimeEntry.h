@@ -1,7 +1,7 @@
 // The runtime's entry table: binding of its "KL_" exports by name and the forwarders that call them.
 #pragma once
 
-#include "launcher/RuntimeContract.h"
+#include "contract/RuntimeContract.h"
 
 class CSimpleBuffer;
 class ILogger;

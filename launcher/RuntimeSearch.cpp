@@ -11,7 +11,7 @@
 #include "base/settings/Profile.h"
 #include "base/strings/StrCopy.h"
 #include "launcher/InfoExe.h"
-#include "launcher/RuntimeContract.h"
+#include "contract/RuntimeContract.h"
 
 namespace {
 

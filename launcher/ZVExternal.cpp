@@ -10,7 +10,7 @@
 #include <mutex>
 #include <set>
 
-#include "launcher/RuntimeContract.h"
+#include "contract/RuntimeContract.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-#include "launcher/KleContract.h"
+#include "contract/KleContract.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/KleContract.h"
+#include "contract/KleContract.h"
 #include "runtime/CKleValeur.h"
 
 class CScriptLanguage;

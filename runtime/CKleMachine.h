@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/KleContract.h"
+#include "contract/KleContract.h"
 #include "runtime/CKleContexte.h"
 #include "runtime/CKleValeur.h"
 #include "runtime/CScriptLanguage.h"

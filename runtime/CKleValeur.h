@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "launcher/KleContract.h"
+#include "contract/KleContract.h"
 
 struct _stKLEVALEURRETOUR;
 

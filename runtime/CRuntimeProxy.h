@@ -3,7 +3,7 @@
 
 #include <atomic>
 
-#include "launcher/RuntimeContract.h"
+#include "contract/RuntimeContract.h"
 
 class CXError;
 

@@ -10,7 +10,7 @@
 #include "runtime/CRuntimeProxy.h"
 #include "runtime/CScriptRunner.h"
 #include "runtime/ScriptPath.h"
-#include "service/ILogger.h"
+#include "contract/ILogger.h"
 
 namespace {
 

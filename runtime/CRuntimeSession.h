@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "base/strings/CTString.h"
-#include "launcher/RuntimeContract.h"
+#include "contract/RuntimeContract.h"
 #include "runtime/CStopSignal.h"
 
 class CScriptRunner;

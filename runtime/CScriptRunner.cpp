@@ -15,7 +15,7 @@
 #include "base/errors/CXError.h"
 #include "runtime/CRuntimeProxy.h"
 #include "runtime/CStopSignal.h"
-#include "service/ILogger.h"
+#include "contract/ILogger.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "base/strings/CTString.h"
-#include "launcher/RuntimeContract.h"
+#include "contract/RuntimeContract.h"
 
 class CSimpleBuffer;
 class ILogger;

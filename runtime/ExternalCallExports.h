@@ -1,7 +1,7 @@
 // The runtime's "nKLE" exports, through which the external call interface drives the small language.
 #pragma once
 
-#include "launcher/KleContract.h"
+#include "contract/KleContract.h"
 #include "runtime/RuntimeExports.h"
 
 // Builds lacking an export, each chosen by one compile definition:

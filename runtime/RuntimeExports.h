@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "launcher/RuntimeContract.h"
+#include "contract/RuntimeContract.h"
 
 // Everything else in the library is hidden: only what carries this mark is exported.
 #define ZV_RUNTIME_EXPORT extern "C" __attribute__((visibility("default")))

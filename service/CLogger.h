@@ -1,7 +1,7 @@
 // CLogger: the logger of daemon mode, writing to the system log.
 #pragma once
 
-#include "service/ILogger.h"
+#include "contract/ILogger.h"
 
 // Starts in system-log mode. The state changes only in bSetMode; the logging calls only read
 // it, so they may come from any thread as long as no one changes the mode meanwhile.

@@ -3,7 +3,7 @@
 
 #include "launcher/RuntimeEntry.h"
 #include "service/CServerMain.h"
-#include "service/ILogger.h"
+#include "contract/ILogger.h"
 
 CZVExeService::CZVExeService(int bService, HINSTANCE__* hInstance, HINSTANCE__* hPrevInstance,
                              const char* pszCmdLine, ILogger* pclLogger)

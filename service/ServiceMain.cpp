@@ -23,7 +23,7 @@
 #include "base/messages/AccesDllRes.h"
 #include "base/strings/CTString.h"
 #include "service/CServerMain.h"
-#include "service/ILogger.h"
+#include "contract/ILogger.h"
 
 CServerMain* gpclServerMain = nullptr;
 CServiceImp* gpclServiceImp = nullptr;

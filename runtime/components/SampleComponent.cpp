@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "launcher/ComponentContract.h"
-#include "launcher/RuntimeContract.h"
+#include "contract/ComponentContract.h"
+#include "contract/RuntimeContract.h"
 #include "runtime/components/ComponentTrace.h"
 
 #define ZV_COMPOSANT_EXPORT extern "C" __attribute__((visibility("default")))

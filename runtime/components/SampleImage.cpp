@@ -3,7 +3,7 @@
 // Built with ZV_IMAGE_NO_FACTORY it lacks that export.
 #include <type_traits>
 
-#include "launcher/ComponentContract.h"
+#include "contract/ComponentContract.h"
 #include "runtime/components/ComponentTrace.h"
 
 #if !defined(ZV_IMAGE_NO_FACTORY)

@@ -21,8 +21,8 @@
 
 #include "base/containers/CSimpleBuffer.h"
 #include "base/errors/CXError.h"
-#include "launcher/RuntimeContract.h"
-#include "service/ILogger.h"
+#include "contract/RuntimeContract.h"
+#include "contract/ILogger.h"
 
 namespace {
 

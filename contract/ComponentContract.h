@@ -7,7 +7,7 @@
 // Exports of a component library, each optional unless said otherwise. Booleans are returned
 // as int (non-zero: true). Library handles are dynamic-loader handles.
 //
-// "bInitLibrary" and "TermLibrary" have the types of launcher/RuntimeContract.h: the first is
+// "bInitLibrary" and "TermLibrary" have the types of contract/RuntimeContract.h: the first is
 // required by the loader and receives the library's own handle.
 //
 // "InitDLLEx": the runtime library's handle, flags, then 0.
