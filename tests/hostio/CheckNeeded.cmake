@@ -1,4 +1,4 @@
-# Fails unless LIB needs libc.so.6 only, names itself libhostio.so and exports exactly its API.
+# Fails unless LIB needs libc.so.6 only, names itself libhostio.so.1 and exports exactly its API.
 execute_process(COMMAND readelf -d ${LIB} OUTPUT_VARIABLE dyn RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "readelf failed on ${LIB}")
@@ -13,8 +13,8 @@ foreach(line IN LISTS needed)
     message(FATAL_ERROR "libhostio depends on more than the C library: ${line}")
   endif()
 endforeach()
-if(NOT dyn MATCHES "\\(SONAME\\)[^\n]*\\[libhostio\\.so\\]")
-  message(FATAL_ERROR "libhostio's soname is not libhostio.so:\n${dyn}")
+if(NOT dyn MATCHES "\\(SONAME\\)[^\n]*\\[libhostio\\.so\\.1\\]")
+  message(FATAL_ERROR "libhostio's soname is not libhostio.so.1:\n${dyn}")
 endif()
 message(STATUS "libhostio needs: ${needed}")
 

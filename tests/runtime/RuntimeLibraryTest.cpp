@@ -92,7 +92,7 @@ protected:
     {
         if (m_h != nullptr)
             dlclose(m_h);
-        std::system(("rm -rf '" + m_strDir + "'").c_str());
+        EXPECT_EQ(std::system(("rm -rf '" + m_strDir + "'").c_str()), 0);
     }
 
     void Charge(const char* pszFichier)

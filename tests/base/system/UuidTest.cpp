@@ -106,7 +106,7 @@ TEST(Uuid, ParsedByPythonAsVersionOneWithIncreasingTimeAndOneNode)
         GTEST_SKIP() << "python3 is not available";
     const std::string sCmd = "python3 " + sScript + " " + sData;
     EXPECT_EQ(std::system(sCmd.c_str()), 0);
-    std::system(("rm -rf " + std::string(szDir)).c_str());
+    EXPECT_EQ(std::system(("rm -rf " + std::string(szDir)).c_str()), 0);
 }
 
 TEST(Uuid, StandingClockStillGivesStrictlyIncreasingTimestamps)
