@@ -3,6 +3,8 @@
 #   zvexe      the programs, the shared libraries, the manual pages and the guides;
 #   zvexe-dev  the headers, libzvbase.a, the unversioned library links, the CMake and
 #              pkg-config files.
+# Every install() rule names its component, runtime or dev: a rule without one would end up in
+# neither package.
 # The package architecture is that of the build (amd64 for x86_64, i386 for -m32), not that
 # of the machine running cpack. Dependencies are computed by dpkg-shlibdeps.
 

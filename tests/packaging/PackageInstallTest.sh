@@ -73,6 +73,8 @@ step "dpkg -i into the throw-away root $root"
 mkdir -p "$root" "$admin/info" "$admin/updates" "$admin/triggers"
 : >"$admin/status"
 : >"$admin/available"
+# dpkg wants ldconfig and start-stop-daemon on its PATH, which an ordinary user's may lack.
+export PATH=$PATH:/usr/sbin:/sbin
 dpkg_private=("${as_root[@]}" dpkg --admindir="$admin" --instdir="$root" --log="$work/dpkg.log")
 [ "$ZV_DEB_ARCH" = "$(dpkg --print-architecture)" ] || "${dpkg_private[@]}" --add-architecture "$ZV_DEB_ARCH"
 # The packages the dependencies name are recorded in the private database as this machine
@@ -99,7 +101,7 @@ expected=(usr/bin/ZVExe usr/bin/zvinfoexe usr/bin/zvzlw
           usr/share/doc/zvexe-dev/copyright usr/share/doc/zvexe-dev/changelog.gz
           "$libdir/libhostio.so" "$libdir/libzvexternal.so" "$libdir/libzvbase.a"
           "$libdir/cmake/zvbase/zvbaseConfig.cmake" "$libdir/pkgconfig/hostio.pc" "$libdir/pkgconfig/zvexternal.pc"
-          usr/include/hostio.h usr/include/zvexternal/launcher/ZVExternal.h usr/include/zvbase/base/zvbase.h)
+          usr/include/hostio.h usr/include/zvexternal/launcher/ZVExternal.h usr/include/zvexternal/contract/KleContract.h usr/include/zvbase/base/zvbase.h)
 for f in "${expected[@]}"; do
   [ -e "$root/$f" ] || fail "$f is not installed"
 done
