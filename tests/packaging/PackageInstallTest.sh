@@ -10,6 +10,7 @@
 #   ZV_CPACK  ZV_CMAKE  ZV_CC  ZV_CXX  ZV_C_FLAGS  ZV_CXX_FLAGS  ZV_EMULATOR (may be empty)
 # Exit status: 0 passed, 1 failed, 77 skipped (the reason is printed).
 set -euo pipefail
+# No grep -q after a pipe: it would end before the writer, whose SIGPIPE fails the pipeline.
 
 skip() { echo "SKIPPED: $*"; exit 77; }
 fail() { echo "FAILED: $*" >&2; exit 1; }
@@ -25,7 +26,7 @@ if [ "$(id -u)" -ne 0 ]; then
   as_root=(fakeroot)
 fi
 if [ "$ZV_DEB_ARCH" != "$(dpkg --print-architecture)" ] &&
-   ! dpkg-query -W -f='${Status}' "libc6:$ZV_DEB_ARCH" 2>/dev/null | grep -q "install ok installed"; then
+   ! dpkg-query -W -f='${Status}' "libc6:$ZV_DEB_ARCH" 2>/dev/null | grep "install ok installed" >/dev/null; then
   skip "libc6:$ZV_DEB_ARCH is not installed: the $ZV_DEB_ARCH packages' dependencies cannot be computed (scripts/setup-deps installs it)"
 fi
 
@@ -46,7 +47,7 @@ field() { dpkg-deb --field "$1" "$2"; }
 for d in "$deb" "$devdeb"; do
   [ "$(field "$d" Architecture)" = "$ZV_DEB_ARCH" ] || fail "$d: Architecture $(field "$d" Architecture)"
   [ "$(field "$d" Version)" = "$ZV_VERSION" ] || fail "$d: Version $(field "$d" Version)"
-  dpkg-deb --ctrl-tarfile "$d" | tar -t | grep -Eq '(^|/)(preinst|postinst|prerm|postrm|config)$' &&
+  dpkg-deb --ctrl-tarfile "$d" | tar -t | grep -E '(^|/)(preinst|postinst|prerm|postrm|config)$' >/dev/null &&
     fail "$d: has maintainer scripts"
 done
 depends=$(field "$deb" Depends)
@@ -58,9 +59,9 @@ for p in libc6 libstdc++6 libgcc-s1; do
   grep -qxF "$p" <<<"$depends_names" || fail "zvexe does not depend on $p: $depends"
 done
 [ "$(field "$devdeb" Depends)" = "zvexe (= $ZV_VERSION)" ] || fail "zvexe-dev must depend on this very zvexe"
-dpkg-deb --info "$deb" shlibs | grep -qx "libhostio 1 zvexe (>= $ZV_VERSION)" || fail "shlibs lacks libhostio"
-dpkg-deb --info "$deb" shlibs | grep -qx "libzvexternal 1 zvexe (>= $ZV_VERSION)" || fail "shlibs lacks libzvexternal"
-dpkg-deb --info "$deb" triggers | grep -qx "activate-noawait ldconfig" || fail "no ldconfig trigger"
+dpkg-deb --info "$deb" shlibs | grep -x "libhostio 1 zvexe (>= $ZV_VERSION)" >/dev/null || fail "shlibs lacks libhostio"
+dpkg-deb --info "$deb" shlibs | grep -x "libzvexternal 1 zvexe (>= $ZV_VERSION)" >/dev/null || fail "shlibs lacks libzvexternal"
+dpkg-deb --info "$deb" triggers | grep -x "activate-noawait ldconfig" >/dev/null || fail "no ldconfig trigger"
 
 if command -v lintian >/dev/null; then
   step "lintian"
@@ -106,10 +107,10 @@ for f in "${expected[@]}"; do
   [ -e "$root/$f" ] || fail "$f is not installed"
 done
 for lib in hostio zvexternal; do
-  readelf -d "$root/$libdir/lib$lib.so.1" | grep -q "(SONAME).*\[lib$lib\.so\.1\]" || fail "lib$lib: soname is not lib$lib.so.1"
+  readelf -d "$root/$libdir/lib$lib.so.1" | grep "(SONAME).*\[lib$lib\.so\.1\]" >/dev/null || fail "lib$lib: soname is not lib$lib.so.1"
 done
 for f in "$root/$libdir/lib"*.so.1.* "$root"/usr/bin/*; do
-  readelf -S "$f" | grep -q '\.debug_info' && fail "$f is not stripped"
+  readelf -S "$f" | grep '\.debug_info' >/dev/null && fail "$f is not stripped"
 done
 [ "$(stat -c %a "$root/$libdir/libhostio.so.$ZV_VERSION")" = 644 ] || fail "libhostio is executable"
 grep -qx "prefix=/usr" "$root/$libdir/pkgconfig/zvexternal.pc" || fail "zvexternal.pc does not name /usr"
@@ -164,7 +165,7 @@ else
     fail "find_package did not take zvbase from the installed package: $(grep zvbase_DIR "$work/consumer/CMakeCache.txt")"
   "$ZV_CMAKE" --build "$work/consumer" >>"$work/consumer.log" 2>&1 ||
     { cat "$work/consumer.log"; fail "the consumer project could not be built"; }
-  "${run[@]}" "$work/consumer/zvbase_consumer" | grep -q "consumer ok" || fail "the zvbase consumer did not run"
+  "${run[@]}" "$work/consumer/zvbase_consumer" | grep "consumer ok" >/dev/null || fail "the zvbase consumer did not run"
 
   step "outside programs in C build with pkg-config"
   export PKG_CONFIG_SYSROOT_DIR=$root PKG_CONFIG_LIBDIR=$root/$libdir/pkgconfig
@@ -177,11 +178,11 @@ else
     "${zvext[@]}" -o "$work/zvexternal_host"
   "$ZV_CC" "${cflags[@]}" -std=c99 -Wall -Wextra -Werror "$ZV_SOURCE_DIR/tests/hostio/env_probe.c" \
     "${hostio[@]}" -o "$work/hostio_probe"
-  readelf -d "$work/zvexternal_host" | grep -q "(NEEDED).*\[libzvexternal\.so\.1\]" || fail "the host does not need libzvexternal.so.1"
-  readelf -d "$work/hostio_probe" | grep -q "(NEEDED).*\[libhostio\.so\.1\]" || fail "the probe does not need libhostio.so.1"
-  LD_LIBRARY_PATH=$root/$libdir "${run[@]}" "$work/zvexternal_host" "$ZV_RUNTIME" | grep -q "host ok" ||
+  readelf -d "$work/zvexternal_host" | grep "(NEEDED).*\[libzvexternal\.so\.1\]" >/dev/null || fail "the host does not need libzvexternal.so.1"
+  readelf -d "$work/hostio_probe" | grep "(NEEDED).*\[libhostio\.so\.1\]" >/dev/null || fail "the probe does not need libhostio.so.1"
+  LD_LIBRARY_PATH=$root/$libdir "${run[@]}" "$work/zvexternal_host" "$ZV_RUNTIME" | grep "host ok" >/dev/null ||
     fail "the zvexternal host did not run against the installed library"
-  LD_LIBRARY_PATH=$root/$libdir ZV_PROBE=1 "${run[@]}" "$work/hostio_probe" | grep -q "^ZV_PROBE=1$" ||
+  LD_LIBRARY_PATH=$root/$libdir ZV_PROBE=1 "${run[@]}" "$work/hostio_probe" | grep "^ZV_PROBE=1$" >/dev/null ||
     fail "the hostio probe did not run against the installed library"
 fi
 
