@@ -25,6 +25,7 @@
 
 // files
 #include "base/files/CDiskFile.h"
+#include "base/files/CRemplacementAtomique.h"
 #include "base/files/CXFile.h"
 #include "base/files/CZVUnknown.h"
 #include "base/files/IXStream.h"
@@ -70,6 +71,7 @@
 #include "base/strings/Utf8.h"
 
 // system
+#include "base/system/AppelsSysteme.h"
 #include "base/system/Atom.h"
 #include "base/system/CZVSem.h"
 #include "base/system/Emule.h"

@@ -17,6 +17,7 @@
 #include "base/files/CDiskFile.h"
 #include "base/settings/CParametreExecution.h"
 #include "base/strings/StrCopy.h"
+#include "base/system/AppelsSysteme.h"
 #include "base/system/ModuleFileName.h"
 #include "launcher/RuntimeEntry.h"
 #include "launcher/RuntimeSearch.h"
@@ -279,25 +280,18 @@ bool CZVExe::bTerm()
 
 bool CZVExe::bChargeBlock(long long oPosition, unsigned int nLongueur, void* pDestination) const
 {
-    const int hFichier = open(m_clCheminExe.pszGet(), O_RDONLY | O_CLOEXEC);
+    const char* pszChemin = m_clCheminExe.pszGet();
+    const int hFichier = SYS_nOpen(pszChemin, O_RDONLY | O_CLOEXEC);
     if (hFichier < 0)
         return false;
     bool bOk = nLongueur == 0;
     if (!bOk && oPosition >= 0 && pDestination) {
-        // pread: the whole length or failure; a read cut short by a signal goes on.
-        unsigned char* pby = static_cast<unsigned char*>(pDestination);
-        unsigned int nLu = 0;
-        while (nLu < nLongueur) {
-            const ssize_t n = pread64(hFichier, pby + nLu, nLongueur - nLu, static_cast<off64_t>(oPosition) + nLu);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            nLu += static_cast<unsigned int>(n);
-        }
-        bOk = nLu == nLongueur;
+        // The whole length or failure: a file that ends first is a failure too.
+        std::size_t nLu = 0;
+        bOk = SYS_bPreadAll(hFichier, pDestination, nLongueur, static_cast<off64_t>(oPosition), &nLu, pszChemin) &&
+              nLu == nLongueur;
     }
-    close(hFichier);
+    SYS_bClose(hFichier, pszChemin);
     return bOk;
 }
 

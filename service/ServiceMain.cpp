@@ -22,7 +22,9 @@
 
 #include "base/messages/AccesDllRes.h"
 #include "base/strings/CTString.h"
+#include "base/system/AppelsSysteme.h"
 #include "service/CServerMain.h"
+#include "service/PidFile.h"
 #include "contract/ILogger.h"
 
 CServerMain* gpclServerMain = nullptr;
@@ -74,7 +76,7 @@ void __Signale(int* pfdPret, bool bPret)
     // MSG_NOSIGNAL: a first process that gave up waiting must not kill the daemon with SIGPIPE.
     while (send(*pfdPret, &c, 1, MSG_NOSIGNAL) < 0 && errno == EINTR) {
     }
-    close(*pfdPret);
+    SYS_bClose(*pfdPret);
     *pfdPret = -1;
 }
 
@@ -148,7 +150,7 @@ void __FermeDescripteurs(int nGarde)
         if (close_range(static_cast<unsigned>(nPremier), static_cast<unsigned>(nDernier), 0) == 0)
             return;
         for (int fd = nDernier < nMax ? nDernier : nMax - 1; fd >= nPremier; --fd)
-            close(fd);
+            SYS_bClose(fd);
     };
     if (nGarde < 0) {
         Ferme(0, nMax > 0 ? nMax - 1 : 0);
@@ -165,9 +167,9 @@ void __NettoieEnvironnement(int nGarde)
     // The system log's socket is among the descriptors closed: let the C library forget it.
     closelog();
     __FermeDescripteurs(nGarde);
-    const int fd = open("/dev/null", O_RDWR);
+    const int fd = SYS_nOpen("/dev/null", O_RDWR);
     if (fd >= 0) {
-        if (dup(fd) < 0 || dup(fd) < 0) {
+        if (SYS_nDup(fd) < 0 || SYS_nDup(fd) < 0) {
             // Standard streams left short: writes to them fail instead of reaching a file.
         }
     }
@@ -189,9 +191,9 @@ bool __bExecute(const std::vector<const char*>& apszArgs, int fdMuet)
     if (pid < 0)
         return false;
     if (pid == 0) {
-        const int fd = open("/dev/null", O_WRONLY);
+        const int fd = SYS_nOpen("/dev/null", O_WRONLY);
         if (fd >= 0)
-            dup2(fd, fdMuet);
+            SYS_bDup2(fd, fdMuet);
         execvp(apsz[0], apsz.data());
         _exit(127);
     }
@@ -217,37 +219,6 @@ void __DonneRepertoire(const char* pszUser, const char* pszRep)
     __bExecute({"find", clRep.pszGet(), "-type", "d", "-not", "-perm", "-u=rwx", "-exec", "chmod", "u+rwx", "{}",
                 ";"},
                STDERR_FILENO);
-}
-
-// Writes "PID\n" over the whole file. False when it cannot be written entirely.
-bool __bEcritPid(int fd)
-{
-    char szPid[12];
-    const int n = std::snprintf(szPid, sizeof(szPid), "%d\n", static_cast<int>(getpid()));
-    if (n <= 0 || n >= static_cast<int>(sizeof(szPid)))
-        return false;
-    // No digit of an older, longer identifier may stay behind.
-    if (ftruncate(fd, 0) != 0)
-        return false;
-    // start-stop-daemon refuses a pid file that others may write.
-    fchmod(fd, 0644);
-    ssize_t nEcrit;
-    while ((nEcrit = pwrite(fd, szPid, static_cast<size_t>(n), 0)) < 0 && errno == EINTR) {
-    }
-    return nEcrit == n;
-}
-
-// Removes the pid file of this instance (it holds the lock), then closes it. When the
-// directory refuses the removal (the service now runs as another user), the file is emptied
-// so that no stale identifier stays in it.
-void __RetirePid(const char* pszChemin, int fd)
-{
-    if (unlink(pszChemin) != 0) {
-        if (ftruncate(fd, 0) != 0) {
-            // Nothing more can be done; the lock still goes with the descriptor.
-        }
-    }
-    close(fd);
 }
 
 // The main loop, then the end of whatever still runs (the runtime may have ended the loop
@@ -298,17 +269,17 @@ int ServiceMain(const char* pszNom)
         pid_t pid = fork();
         if (pid < 0) {
             __Log(gszMsgFork);
-            close(afd[0]);
-            close(afd[1]);
+            SYS_bClose(afd[0]);
+            SYS_bClose(afd[1]);
             return -1;
         }
         if (pid > 0) {
-            close(afd[1]);
+            SYS_bClose(afd[1]);
             const int nCode = __nAttendDemon(afd[0], pid);
-            close(afd[0]);
+            SYS_bClose(afd[0]);
             return nCode;
         }
-        close(afd[0]);
+        SYS_bClose(afd[0]);
         fdPret = afd[1];
         setsid();
         struct sigaction stIgnore;
@@ -357,31 +328,20 @@ int ServiceMain(const char* pszNom)
     if (bUser)
         bSetEffectiveIDToRealID();
 
-    const int fd = open(szPid, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        __Log(gszMsgLock);
+    int fd = -1;
+    const ePIDFILE ePid = PID_eCree(szPid, &fd);
+    if (ePid != ePID_OK) {
+        // Refused by the lock: another instance runs, and its file is left as it is.
+        if (ePid != ePID_VERROU)
+            __Log(gszMsgLock);
         pclService->Stop();
-        __Signale(&fdPret, false);
-        return 0;
-    }
-    // Refused: another instance runs. Its file is left exactly as it is.
-    if (lockf(fd, F_TLOCK, 0) != 0) {
-        pclService->Stop();
-        close(fd);
-        __Signale(&fdPret, false);
-        return 0;
-    }
-    if (!__bEcritPid(fd)) {
-        __Log(gszMsgLock);
-        pclService->Stop();
-        __RetirePid(szPid, fd);
         __Signale(&fdPret, false);
         return 0;
     }
     if (bUser && !bChangeUser(fd, szUser, 1)) {
         // Going on would leave the service running with the start-up identity.
         pclService->Stop();
-        __RetirePid(szPid, fd);
+        PID_Retire(szPid, fd);
         __Signale(&fdPret, false);
         return 0;
     }
@@ -390,7 +350,7 @@ int ServiceMain(const char* pszNom)
     __Signale(&fdPret, true);
     __BloqueSIGTERM(false);
     __Attend(pclService);
-    __RetirePid(szPid, fd);
+    PID_Retire(szPid, fd);
     return 0;
 }
 
@@ -408,7 +368,7 @@ bool bChangeUser(int fd, const char* pszUser, int bPermanent)
     }
     const uid_t uid = pstPasswd->pw_uid;
     const gid_t gid = pstPasswd->pw_gid;
-    if (fd >= 0 && fchown(fd, uid, gid) != 0) {
+    if (fd >= 0 && !SYS_bFchown(fd, uid, gid)) {
         // The file keeps its owner; the service can still run.
     }
     char szRep[gnTailleRepService] = "";

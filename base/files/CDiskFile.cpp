@@ -2,6 +2,7 @@
 #include "base/files/CDiskFile.h"
 
 #include "base/strings/CTString.h"
+#include "base/system/AppelsSysteme.h"
 
 #include <cctype>
 #include <cerrno>
@@ -89,14 +90,14 @@ void RightTrim(std::string& s)
         s.pop_back();
 }
 
-bool bStat(const char* pszName, struct stat* pst)
+bool bStat(const char* pszName, struct stat64* pst)
 {
     if (!pszName)
         return false;
     const std::string s = sSlashed(pszName);
     if (s.size() > kMax)
         return false;
-    return stat(s.c_str(), pst) == 0;
+    return SYS_bStat(s.c_str(), pst);
 }
 
 } // namespace
@@ -108,18 +109,18 @@ bool CDiskFile::bExist(const char* pszName)
     if (!pszName)
         return false;
     const std::string s = sSlashed(pszName);
-    return s.size() <= kMax && access(s.c_str(), F_OK) == 0;
+    return s.size() <= kMax && SYS_bAccess(s.c_str(), F_OK);
 }
 
 bool CDiskFile::bIsAFile(const char* pszName)
 {
-    struct stat st;
+    struct stat64 st;
     return bStat(pszName, &st) && S_ISREG(st.st_mode);
 }
 
 bool CDiskFile::bIsADirectory(const char* pszName)
 {
-    struct stat st;
+    struct stat64 st;
     return bStat(pszName, &st) && S_ISDIR(st.st_mode);
 }
 
@@ -416,7 +417,7 @@ unsigned CDiskFile::GetFullPathName(const char* pszName, unsigned nSize, char* p
         if (nSize == 0)
             return 0;
         std::string sCwd(nSize, '\0');
-        if (!getcwd(&sCwd[0], nSize))
+        if (!SYS_pszGetcwd(&sCwd[0], nSize))
             return errno == ERANGE ? 2 * nSize : 0;
         sCwd.resize(std::strlen(sCwd.c_str()));
         const std::size_t nNeed = sCwd.size() + s.size() + 2;
@@ -466,7 +467,7 @@ bool CDiskFile::bGetLongPathName(char* pszOut, unsigned nSize, const char* pszNa
 
 bool CDiskFile::bGetCurrentDirectory(char* pszOut)
 {
-    return pszOut && getcwd(pszOut, kBuf) != nullptr;
+    return pszOut && SYS_pszGetcwd(pszOut, kBuf) != nullptr;
 }
 
 bool CDiskFile::bSameFileName(const char* pszA, const char* pszB)

@@ -113,7 +113,9 @@ public:
 
     // ==== File-system operations =====================================================
     // Names follow the rules above. A null name fails with errno EINVAL and a name longer
-    // than ZV_MAX_PATH with ENAMETOOLONG; otherwise failures leave errno as the system set it.
+    // than ZV_MAX_PATH with ENAMETOOLONG; otherwise failures leave errno as the system set it,
+    // and the system-call layer (base/system/AppelsSysteme.h) keeps the failed operation and
+    // its path for messages.
     // Attributes are the stat mode reduced to the file type and the nine permission bits
     // (mask 0xE1FF), plus ZV_ATTR_HIDDEN when the last name component begins with ".".
     static constexpr unsigned ZV_ATTR_HIDDEN = 0x80000000u;
@@ -169,9 +171,11 @@ public:
     // Renames source to destination, replacing a destination file. True at once when both
     // name the same entry. A missing source fails (ENOENT) and leaves destination alone.
     static bool bMove(const char* pszDestination, const char* pszSource);
-    // Copies source to destination (created or emptied, mode 0666 less the creation mask).
-    // True only when all of source was read and written. A source that cannot be opened or
-    // read, or that is the destination itself (EINVAL), leaves destination untouched.
+    // Copies source to destination, which is replaced as a whole (CRemplacementAtomique: a new
+    // file gets 0666 less the creation mask; an existing one keeps its mode, owner and links).
+    // True only when all of source was read and written. On any failure (a source that cannot
+    // be opened or read, that is the destination itself (EINVAL), a write that fails)
+    // destination keeps its former content, or stays absent.
     static bool bCopy(const char* pszDestination, const char* pszSource);
     // Appends source (as long as it was when the call began) to destination, which is created
     // when missing. A missing source fails. On a failed read or write the destination is cut
@@ -187,8 +191,9 @@ public:
     // value (EFBIG), or on a read failure; the value is then left as it was.
     static bool bChargeFichier(CKLBINBase& clValeur, const char* pszName);
     // Copies count bytes (negative: up to the end) of source from offset start into
-    // destination, created or emptied; a source shorter than that is not an error. On failure
-    // the destination is removed. Source and destination must be different files (EINVAL).
+    // destination, replaced as a whole as by bCopy; a source shorter than that is not an error.
+    // On failure the destination keeps its former content, or stays absent. Source and
+    // destination must be different files (EINVAL).
     static bool bExtract(const char* pszSource, const char* pszDestination, long long oStart, long long oCount);
     // Size and space available to unprivileged users of the file system holding name (the
     // current directory for null), in units of 1,024 bytes. Either output may be null.

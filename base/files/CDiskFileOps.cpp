@@ -2,7 +2,9 @@
 // tree removals, temporary names, disk space and file times).
 #include "base/files/CDiskFile.h"
 
+#include "base/files/CRemplacementAtomique.h"
 #include "base/strings/CKLBINBase.h"
+#include "base/system/AppelsSysteme.h"
 
 #include <cerrno>
 #include <climits>
@@ -63,25 +65,27 @@ bool bCopyOut(char* pszOut, const std::string& s)
 // A descriptor closed on every way out of a scope.
 class CFd {
 public:
-    explicit CFd(int nFd = -1) : m_nFd(nFd) {}
+    explicit CFd(int nFd = -1, const char* pszPath = nullptr) : m_nFd(nFd), m_pszPath(pszPath) {}
     ~CFd() { Reset(); }
     CFd(const CFd&) = delete;
     CFd& operator=(const CFd&) = delete;
     int nGet() const { return m_nFd; }
     bool bOk() const { return m_nFd >= 0; }
+    // Gives the descriptor up to the caller, open.
+    void Release() { m_nFd = -1; }
     // Closes now; false when close reports an error (data may not have reached the disk).
     bool bClose()
     {
         const int nFd = m_nFd;
         m_nFd = -1;
-        return nFd < 0 || close(nFd) == 0;
+        return SYS_bClose(nFd, m_pszPath);
     }
     // Closes the descriptor held (errno kept) and holds nFd instead.
     void Reset(int nFd = -1)
     {
         if (m_nFd >= 0) {
             const int nSaved = errno;
-            close(m_nFd);
+            SYS_bClose(m_nFd, m_pszPath);
             errno = nSaved;
         }
         m_nFd = nFd;
@@ -89,89 +93,73 @@ public:
 
 private:
     int m_nFd;
+    const char* m_pszPath; // for the failure record; the caller's, outlives the object
 };
 
 int nOpenRead(const std::string& s)
 {
-    int nFd;
-    do
-        nFd = open64(s.c_str(), O_RDONLY | O_CLOEXEC);
-    while (nFd < 0 && errno == EINTR);
-    return nFd;
+    return SYS_nOpen(s.c_str(), O_RDONLY | O_CLOEXEC);
 }
 
 // Opens s for reading and fills *pst with what it is; -1 (errno set, nothing left open) when
 // either fails.
 int nOpenReadStat(const std::string& s, struct stat64* pst)
 {
-    const int nFd = nOpenRead(s);
-    if (nFd >= 0 && fstat64(nFd, pst) != 0) {
-        const int nSaved = errno;
-        close(nFd);
-        errno = nSaved;
+    CFd in(nOpenRead(s), s.c_str());
+    if (!in.bOk() || !SYS_bFstat(in.nGet(), pst, s.c_str()))
         return -1;
-    }
+    const int nFd = in.nGet();
+    in.Release();
     return nFd;
-}
-
-int nOpenWrite(const std::string& s, int nFlags)
-{
-    int nFd;
-    do
-        nFd = open64(s.c_str(), O_WRONLY | O_CLOEXEC | nFlags, 0666);
-    while (nFd < 0 && errno == EINTR);
-    return nFd;
-}
-
-// read that retries on interruption: the count read, 0 at end of file, -1 on error.
-ssize_t nReadSome(int nFd, void* p, std::size_t n)
-{
-    ssize_t r;
-    do
-        r = read(nFd, p, n);
-    while (r < 0 && errno == EINTR);
-    return r;
-}
-
-// Writes all n bytes, through short writes and interruptions.
-bool bWriteAll(int nFd, const void* p, std::size_t n)
-{
-    const char* pc = static_cast<const char*>(p);
-    while (n > 0) {
-        const ssize_t r = write(nFd, pc, n);
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (r == 0) {
-            errno = EIO;
-            return false;
-        }
-        pc += r;
-        n -= static_cast<std::size_t>(r);
-    }
-    return true;
 }
 
 // Copies up to oCount bytes (negative: to the end) from nIn's position to nOut's.
-bool bCopyFd(int nIn, int nOut, long long oCount)
+bool bCopyFd(int nIn, const char* pszIn, int nOut, const char* pszOut, long long oCount)
 {
     std::vector<char> buffer(kCopyStep);
     while (oCount != 0) {
         std::size_t nWant = kCopyStep;
         if (oCount > 0 && static_cast<unsigned long long>(oCount) < nWant)
             nWant = static_cast<std::size_t>(oCount);
-        const ssize_t r = nReadSome(nIn, buffer.data(), nWant);
+        const ssize_t r = SYS_nReadSome(nIn, buffer.data(), nWant, pszIn);
         if (r < 0)
             return false;
         if (r == 0)
             break;
-        if (!bWriteAll(nOut, buffer.data(), static_cast<std::size_t>(r)))
+        if (!SYS_bWriteAll(nOut, buffer.data(), static_cast<std::size_t>(r), nullptr, pszOut))
             return false;
         if (oCount > 0)
             oCount -= r;
     }
+    return true;
+}
+
+// The 64-bit record as the caller's struct stat; EOVERFLOW when a value does not fit it, as
+// stat itself reports (the two records are alike in the x86-64 build and with 64-bit offsets).
+bool bToStat(const struct stat64& st64, struct stat* pst)
+{
+    struct stat st;
+    std::memset(&st, 0, sizeof st);
+    st.st_dev = st64.st_dev;
+    st.st_ino = static_cast<decltype(st.st_ino)>(st64.st_ino);
+    st.st_mode = st64.st_mode;
+    st.st_nlink = st64.st_nlink;
+    st.st_uid = st64.st_uid;
+    st.st_gid = st64.st_gid;
+    st.st_rdev = st64.st_rdev;
+    st.st_size = static_cast<decltype(st.st_size)>(st64.st_size);
+    st.st_blksize = st64.st_blksize;
+    st.st_blocks = static_cast<decltype(st.st_blocks)>(st64.st_blocks);
+    st.st_atim = st64.st_atim;
+    st.st_mtim = st64.st_mtim;
+    st.st_ctim = st64.st_ctim;
+    if (static_cast<decltype(st64.st_ino)>(st.st_ino) != st64.st_ino ||
+        static_cast<decltype(st64.st_size)>(st.st_size) != st64.st_size ||
+        static_cast<decltype(st64.st_blocks)>(st.st_blocks) != st64.st_blocks) {
+        errno = EOVERFLOW;
+        return false;
+    }
+    *pst = st;
     return true;
 }
 
@@ -245,24 +233,21 @@ std::vector<std::string> vsEntriesAt(int nDirFd, bool& bOk)
 {
     std::vector<std::string> vs;
     bOk = false;
-    const int nDup = fcntl(nDirFd, F_DUPFD_CLOEXEC, 0);
+    const int nDup = SYS_nFcntl(nDirFd, F_DUPFD_CLOEXEC, 0);
     if (nDup < 0)
         return vs;
-    DIR* pDir = fdopendir(nDup);
+    DIR* pDir = SYS_pFdOpenDir(nDup);
     if (!pDir) {
-        close(nDup);
+        SYS_bClose(nDup);
         return vs;
     }
     rewinddir(pDir);
-    errno = 0;
-    while (const dirent* pEnt = readdir(pDir)) {
+    while (const dirent64* pEnt = SYS_pReadDir(pDir))
         if (std::strcmp(pEnt->d_name, ".") != 0 && std::strcmp(pEnt->d_name, "..") != 0)
             vs.emplace_back(pEnt->d_name);
-        errno = 0;
-    }
     bOk = errno == 0;
     const int nSaved = errno;
-    closedir(pDir);
+    SYS_bCloseDir(pDir);
     errno = nSaved;
     return vs;
 }
@@ -272,18 +257,18 @@ std::vector<std::string> vsEntriesAt(int nDirFd, bool& bOk)
 // a link swapped in for it is never followed to a directory outside the tree.
 bool bOpenUpAt(int nDirFd, const char* psz)
 {
-    CFd path(openat64(nDirFd, psz, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    CFd path(SYS_nOpenAt(nDirFd, psz, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC), psz);
     struct stat64 st;
-    if (!path.bOk() || fstat64(path.nGet(), &st) != 0)
+    if (!path.bOk() || !SYS_bFstat(path.nGet(), &st, psz))
         return false;
     const std::string sProc = "/proc/self/fd/" + std::to_string(path.nGet());
-    return chmod(sProc.c_str(), (st.st_mode & 07777) | S_IRWXU) == 0;
+    return SYS_bChmod(sProc.c_str(), (st.st_mode & 07777) | S_IRWXU);
 }
 
 // The same for a directory already open.
 void OpenUp(int nFd, const struct stat64& st)
 {
-    if ((st.st_mode & S_IRWXU) != S_IRWXU && fchmod(nFd, (st.st_mode & 07777) | S_IRWXU) != 0) {
+    if ((st.st_mode & S_IRWXU) != S_IRWXU && !SYS_bFchmod(nFd, (st.st_mode & 07777) | S_IRWXU)) {
         // Left as it is: the removals below report what they cannot do.
     }
 }
@@ -301,14 +286,14 @@ bool bRemoveContentAt(int nDirFd, const DeltreeMode& m)
     for (const std::string& sName : vs) {
         const char* psz = sName.c_str();
         struct stat64 st;
-        if (fstatat64(nDirFd, psz, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (!SYS_bStatAt(nDirFd, psz, &st, AT_SYMLINK_NOFOLLOW)) {
             if (errno == ENOENT)
                 continue; // gone meanwhile
             bOk = false;
         } else if (S_ISDIR(st.st_mode)) {
-            CFd sub(openat64(nDirFd, psz, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            CFd sub(SYS_nOpenAt(nDirFd, psz, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC), psz);
             if (!sub.bOk() && errno == EACCES && m.bForce && bOpenUpAt(nDirFd, psz))
-                sub.Reset(openat64(nDirFd, psz, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+                sub.Reset(SYS_nOpenAt(nDirFd, psz, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
             bool bDone = sub.bOk();
             if (bDone && m.bForce)
                 OpenUp(sub.nGet(), st);
@@ -316,13 +301,13 @@ bool bRemoveContentAt(int nDirFd, const DeltreeMode& m)
                 bDone = bRemoveContentAt(sub.nGet(), m);
             sub.Reset();
             if (bDone || m.bForce)
-                bDone = unlinkat(nDirFd, psz, AT_REMOVEDIR) == 0 && bDone;
+                bDone = SYS_bUnlinkAt(nDirFd, psz, AT_REMOVEDIR) && bDone;
             bOk = bOk && bDone;
         } else if (S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0 && !m.bEvenReadOnly) {
             errno = EACCES;
             bOk = false;
         } else {
-            bOk = unlinkat(nDirFd, psz, 0) == 0 && bOk;
+            bOk = SYS_bUnlinkAt(nDirFd, psz, 0) && bOk;
         }
         if (!bOk && !m.bForce)
             return false;
@@ -343,28 +328,29 @@ struct WalkEntry {
 bool bWalk(const std::string& sDir, const std::string& sPattern, CDiskFile::PFNDOONTREE pfn, long lParam,
            EWalk eWhat, bool bRecursive, bool bRoot)
 {
-    DIR* pDir = opendir(sDir.c_str());
+    DIR* pDir = SYS_pOpenDir(sDir.c_str());
     if (!pDir)
         return !bRoot && errno == ENOENT; // a subdirectory removed by a callback
     std::vector<WalkEntry> v;
-    errno = 0;
-    while (const dirent* pEnt = readdir(pDir)) {
-        if (std::strcmp(pEnt->d_name, ".") == 0 || std::strcmp(pEnt->d_name, "..") == 0) {
-            errno = 0;
-            continue;
+    int nReadErr = 0;
+    for (;;) {
+        const dirent64* pEnt = SYS_pReadDir(pDir, sDir.c_str());
+        if (!pEnt) {
+            nReadErr = errno;
+            break;
         }
+        if (std::strcmp(pEnt->d_name, ".") == 0 || std::strcmp(pEnt->d_name, "..") == 0)
+            continue;
         struct stat64 stLink, stTarget;
-        if (fstatat64(dirfd(pDir), pEnt->d_name, &stLink, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (SYS_bStatAt(dirfd(pDir), pEnt->d_name, &stLink, AT_SYMLINK_NOFOLLOW)) {
             const bool bReal = S_ISDIR(stLink.st_mode);
             const bool bDir = bReal || (S_ISLNK(stLink.st_mode) &&
-                                        fstatat64(dirfd(pDir), pEnt->d_name, &stTarget, 0) == 0 &&
+                                        SYS_bStatAt(dirfd(pDir), pEnt->d_name, &stTarget, 0) &&
                                         S_ISDIR(stTarget.st_mode));
             v.push_back(WalkEntry{pEnt->d_name, bDir, bReal});
         }
-        errno = 0;
     }
-    const int nReadErr = errno;
-    closedir(pDir);
+    SYS_bCloseDir(pDir, sDir.c_str());
     if (nReadErr != 0) {
         errno = nReadErr;
         return false;
@@ -411,7 +397,7 @@ bool bTempDirectory(std::string& sDir)
 {
     auto bIsDir = [](const char* psz) {
         struct stat64 st;
-        return psz && *psz && stat64(psz, &st) == 0 && S_ISDIR(st.st_mode);
+        return psz && *psz && SYS_bStat(psz, &st) && S_ISDIR(st.st_mode);
     };
     const char* pszEnv = secure_getenv("TMPDIR");
     if (bIsDir(pszEnv))
@@ -442,14 +428,15 @@ bool CDiskFile::bGetFileStatus(const char* pszName, struct stat* pstStat)
         errno = EINVAL;
         return false;
     }
-    return stat(s.c_str(), pstStat) == 0;
+    struct stat64 st;
+    return SYS_bStat(s.c_str(), &st) && bToStat(st, pstStat);
 }
 
 long long CDiskFile::oGetSize(const char* pszName)
 {
     std::string s;
     struct stat64 st;
-    if (!bTakeName(pszName, s) || stat64(s.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (!bTakeName(pszName, s) || !SYS_bStat(s.c_str(), &st) || !S_ISREG(st.st_mode))
         return -1;
     return static_cast<long long>(st.st_size);
 }
@@ -458,7 +445,7 @@ bool CDiskFile::bGetFileAttributes(int* pnAttributes, const char* pszName)
 {
     std::string s;
     struct stat64 st;
-    if (!bTakeName(pszName, s) || stat64(s.c_str(), &st) != 0)
+    if (!bTakeName(pszName, s) || !SYS_bStat(s.c_str(), &st))
         return false;
     if (pnAttributes)
         *pnAttributes = static_cast<int>(nAttributesOf(sLastComponent(s), st.st_mode));
@@ -469,19 +456,19 @@ bool CDiskFile::bSetFileAttributes(const char* pszName, int nAttributes)
 {
     std::string s;
     struct stat64 st;
-    if (!bTakeName(pszName, s) || stat64(s.c_str(), &st) != 0)
+    if (!bTakeName(pszName, s) || !SYS_bStat(s.c_str(), &st))
         return false;
     const bool bReadOnly = (nAttributes | 1) == -1;
     // A directory without its search bits could no longer be entered.
     const mode_t nMode = S_ISDIR(st.st_mode) ? (bReadOnly ? 0555 : 0777) : (bReadOnly ? 0444 : 0666);
-    return chmod(s.c_str(), nMode) == 0;
+    return SYS_bChmod(s.c_str(), nMode);
 }
 
 bool CDiskFile::bGetLastModificationTime(const char* pszName, _stXFILETIME* pstTime)
 {
     std::string s;
     struct stat64 st;
-    if (!bTakeName(pszName, s) || stat64(s.c_str(), &st) != 0)
+    if (!bTakeName(pszName, s) || !SYS_bStat(s.c_str(), &st))
         return false;
     if (!pstTime) {
         errno = EINVAL;
@@ -500,12 +487,12 @@ bool CDiskFile::bCreateDirectory(const char* pszName)
     // Each level in turn; one that exists already (as anything) is left to the final test.
     for (std::size_t nPos = s.find('/', 1); nPos != std::string::npos; nPos = s.find('/', nPos + 1))
         if (s[nPos - 1] != '/')
-            mkdir(s.substr(0, nPos).c_str(), 0777);
-    if (mkdir(s.c_str(), 0777) == 0)
+            SYS_bMkdir(s.substr(0, nPos).c_str(), 0777);
+    if (SYS_bMkdir(s.c_str(), 0777))
         return true;
     const int nErr = errno;
     struct stat64 st;
-    if (stat64(s.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    if (SYS_bStat(s.c_str(), &st) && S_ISDIR(st.st_mode))
         return true;
     errno = nErr == EEXIST ? ENOTDIR : nErr;
     return false;
@@ -514,7 +501,7 @@ bool CDiskFile::bCreateDirectory(const char* pszName)
 bool CDiskFile::bDeleteDirectory(const char* pszName)
 {
     std::string s;
-    return bTakeName(pszName, s) && rmdir(s.c_str()) == 0;
+    return bTakeName(pszName, s) && SYS_bRmdir(s.c_str());
 }
 
 bool CDiskFile::bGetTempDirectory(char* pszOut)
@@ -539,10 +526,10 @@ bool CDiskFile::_bDeltree(const char* pszDir, bool bKeepRoot, bool bEvenReadOnly
     while (s.size() > 1 && s.back() == '/')
         s.pop_back();
     struct stat64 st;
-    if (lstat64(s.c_str(), &st) != 0)
+    if (!SYS_bLstat(s.c_str(), &st))
         return false;
     char szReal[PATH_MAX];
-    if (S_ISDIR(st.st_mode) && realpath(s.c_str(), szReal) && std::strcmp(szReal, "/") == 0) {
+    if (S_ISDIR(st.st_mode) && SYS_pszRealPath(s.c_str(), szReal) && std::strcmp(szReal, "/") == 0) {
         errno = EPERM;
         return false;
     }
@@ -552,16 +539,16 @@ bool CDiskFile::_bDeltree(const char* pszDir, bool bKeepRoot, bool bEvenReadOnly
             errno = ENOTDIR;
             return false;
         }
-        return unlink(s.c_str()) == 0;
+        return SYS_bUnlink(s.c_str());
     }
     if (!S_ISDIR(st.st_mode)) {
         errno = ENOTDIR;
         return false;
     }
     const DeltreeMode m = {bEvenReadOnly || bForce, bForce};
-    CFd dir(open64(s.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    CFd dir(SYS_nOpen(s.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC), s.c_str());
     if (!dir.bOk() && errno == EACCES && bForce && bOpenUpAt(AT_FDCWD, s.c_str()))
-        dir.Reset(open64(s.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        dir.Reset(SYS_nOpen(s.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!dir.bOk())
         return false;
     if (bForce)
@@ -570,7 +557,7 @@ bool CDiskFile::_bDeltree(const char* pszDir, bool bKeepRoot, bool bEvenReadOnly
     dir.Reset();
     if (!bEmptied)
         return false;
-    return bKeepRoot || rmdir(s.c_str()) == 0;
+    return bKeepRoot || SYS_bRmdir(s.c_str());
 }
 
 bool CDiskFile::bDeleteTree(const char* pszDir)
@@ -613,7 +600,7 @@ bool CDiskFile::bForceDeleteOnFileTree(const char* pszDir, const char* pszPatter
 bool CDiskFile::bDelete(const char* pszName)
 {
     std::string s;
-    return bTakeName(pszName, s) && unlink(s.c_str()) == 0;
+    return bTakeName(pszName, s) && SYS_bUnlink(s.c_str());
 }
 
 bool CDiskFile::bForceDelete(const char* pszName)
@@ -627,17 +614,18 @@ bool CDiskFile::bRename(const char* pszNewName, const char* pszOldName)
     std::string sNew, sOld;
     if (!bTakeName(pszNewName, sNew) || !bTakeName(pszOldName, sOld))
         return false;
-    if (renameat2(AT_FDCWD, sOld.c_str(), AT_FDCWD, sNew.c_str(), RENAME_NOREPLACE) == 0)
+    if (SYS_bRenameAt2(AT_FDCWD, sOld.c_str(), AT_FDCWD, sNew.c_str(), RENAME_NOREPLACE))
         return true;
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
         return false;
     // File systems without the no-replace rename: test, then rename.
     struct stat64 st;
-    if (lstat64(sNew.c_str(), &st) == 0) {
+    if (SYS_bLstat(sNew.c_str(), &st)) {
         errno = EEXIST;
+        SYS_RecordError("rename", sOld.c_str(), EEXIST);
         return false;
     }
-    return rename(sOld.c_str(), sNew.c_str()) == 0;
+    return SYS_bRename(sOld.c_str(), sNew.c_str());
 }
 
 bool CDiskFile::bMove(const char* pszDestination, const char* pszSource)
@@ -648,22 +636,22 @@ bool CDiskFile::bMove(const char* pszDestination, const char* pszSource)
     if (bSameFileName(sDst.c_str(), sSrc.c_str()))
         return true;
     struct stat64 stSrc, stDst;
-    if (lstat64(sSrc.c_str(), &stSrc) != 0)
+    if (!SYS_bLstat(sSrc.c_str(), &stSrc))
         return false; // nothing to move: the destination stays as it is
-    if (lstat64(sDst.c_str(), &stDst) == 0) {
+    if (SYS_bLstat(sDst.c_str(), &stDst)) {
         if (bSameFile(stSrc, stDst)) {
             // Two spellings of one entry ("a" and "./a"), or two hard links of one file.
             char szDst[PATH_MAX], szSrc[PATH_MAX];
             const std::string sDstDir = sDst.substr(0, sDst.rfind('/') + 1);
             const std::string sSrcDir = sSrc.substr(0, sSrc.rfind('/') + 1);
-            if (realpath(sDstDir.empty() ? "." : sDstDir.c_str(), szDst) &&
-                realpath(sSrcDir.empty() ? "." : sSrcDir.c_str(), szSrc) && std::strcmp(szDst, szSrc) == 0 &&
+            if (SYS_pszRealPath(sDstDir.empty() ? "." : sDstDir.c_str(), szDst) &&
+                SYS_pszRealPath(sSrcDir.empty() ? "." : sSrcDir.c_str(), szSrc) && std::strcmp(szDst, szSrc) == 0 &&
                 sLastComponent(sDst) == sLastComponent(sSrc))
                 return true;
         }
         if (!S_ISDIR(stDst.st_mode))
             // rename replaces the destination in one step: on failure both stay as they were.
-            return rename(sSrc.c_str(), sDst.c_str()) == 0;
+            return SYS_bRename(sSrc.c_str(), sDst.c_str());
     }
     return bRename(sDst.c_str(), sSrc.c_str());
 }
@@ -674,26 +662,26 @@ bool CDiskFile::bCopy(const char* pszDestination, const char* pszSource)
     if (!bTakeName(pszDestination, sDst) || !bTakeName(pszSource, sSrc))
         return false;
     struct stat64 stSrc, stDst;
-    CFd in(nOpenReadStat(sSrc, &stSrc));
+    CFd in(nOpenReadStat(sSrc, &stSrc), sSrc.c_str());
     if (!in.bOk())
         return false;
-    if (stat64(sDst.c_str(), &stDst) == 0 && bSameFile(stSrc, stDst)) {
-        errno = EINVAL; // emptying the destination would destroy the source
+    if (SYS_bStat(sDst.c_str(), &stDst) && bSameFile(stSrc, stDst)) {
+        errno = EINVAL; // replacing the destination would destroy the source
         return false;
     }
     // The first block is read before the destination is touched.
     std::vector<char> buffer(kCopyStep);
-    const ssize_t nFirst = nReadSome(in.nGet(), buffer.data(), buffer.size());
+    const ssize_t nFirst = SYS_nReadSome(in.nGet(), buffer.data(), buffer.size(), sSrc.c_str());
     if (nFirst < 0)
         return false;
-    CFd out(nOpenWrite(sDst, O_CREAT | O_TRUNC));
-    if (!out.bOk())
+    CRemplacementAtomique out;
+    if (!out.bOuvre(sDst.c_str(), S_ISREG(stSrc.st_mode) ? static_cast<long long>(stSrc.st_size) : -1))
         return false;
-    if (!bWriteAll(out.nGet(), buffer.data(), static_cast<std::size_t>(nFirst)))
+    if (!out.bEcrit(buffer.data(), static_cast<std::size_t>(nFirst)))
         return false;
-    if (nFirst > 0 && !bCopyFd(in.nGet(), out.nGet(), -1))
+    if (nFirst > 0 && !bCopyFd(in.nGet(), sSrc.c_str(), out.nGetFd(), out.pszGetEcrit(), -1))
         return false;
-    return out.bClose();
+    return out.bValide();
 }
 
 bool CDiskFile::bConcat(const char* pszDestination, const char* pszSource)
@@ -702,35 +690,36 @@ bool CDiskFile::bConcat(const char* pszDestination, const char* pszSource)
     if (!bTakeName(pszDestination, sDst) || !bTakeName(pszSource, sSrc))
         return false;
     struct stat64 stSrc, stDst;
-    CFd in(nOpenReadStat(sSrc, &stSrc));
+    CFd in(nOpenReadStat(sSrc, &stSrc), sSrc.c_str());
     if (!in.bOk())
         return false;
+    const char* pszDst = sDst.c_str();
     bool bCreated = false;
-    CFd out(nOpenWrite(sDst, 0));
+    CFd out(SYS_nOpen(pszDst, O_WRONLY | O_CLOEXEC), pszDst);
     if (!out.bOk() && errno == ENOENT) {
-        out.Reset(nOpenWrite(sDst, O_CREAT | O_EXCL));
+        out.Reset(SYS_nOpen(pszDst, O_WRONLY | O_CLOEXEC | O_CREAT | O_EXCL, 0666));
         bCreated = out.bOk();
     }
-    if (!out.bOk() || fstat64(out.nGet(), &stDst) != 0)
+    if (!out.bOk() || !SYS_bFstat(out.nGet(), &stDst, pszDst))
         return false;
-    const off64_t oFormer = lseek64(out.nGet(), 0, SEEK_END);
+    const off64_t oFormer = SYS_oSeek(out.nGet(), 0, SEEK_END, pszDst);
     if (oFormer < 0)
         return false;
     // Only what the source holds now: a source that is the destination, or that grows while
     // it is read, does not make the copy run on.
     const long long oCount = S_ISREG(stSrc.st_mode) ? static_cast<long long>(stSrc.st_size) : -1;
-    const bool bCopied = bCopyFd(in.nGet(), out.nGet(), oCount);
+    const bool bCopied = bCopyFd(in.nGet(), sSrc.c_str(), out.nGet(), pszDst, oCount);
     const int nCopyErr = errno;
     if (bCopied && out.bClose())
         return true;
     const int nErr = bCopied ? errno : nCopyErr;
     if (bCreated) {
         out.Reset();
-        unlink(sDst.c_str());
+        SYS_bUnlink(pszDst);
     } else {
         if (!out.bOk())
-            out.Reset(nOpenWrite(sDst, 0));
-        if (out.bOk() && ftruncate64(out.nGet(), oFormer) != 0) {
+            out.Reset(SYS_nOpen(pszDst, O_WRONLY | O_CLOEXEC));
+        if (out.bOk() && !SYS_bTruncate(out.nGet(), oFormer, pszDst)) {
             // Nothing more can be done: the copy's own failure is the one reported.
         }
         out.Reset();
@@ -745,7 +734,7 @@ bool CDiskFile::bChargeFichier(CKLBINBase& clValeur, const char* pszName)
     if (!bTakeName(pszName, sName))
         return false;
     struct stat64 st;
-    CFd in(nOpenReadStat(sName, &st));
+    CFd in(nOpenReadStat(sName, &st), sName.c_str());
     if (!in.bOk())
         return false;
     if (!S_ISREG(st.st_mode)) {
@@ -764,15 +753,10 @@ bool CDiskFile::bChargeFichier(CKLBINBase& clValeur, const char* pszName)
         return false;
     }
     char* p = const_cast<char*>(static_cast<const char*>(clLu.pGetData()));
-    unsigned nLu = 0;
-    while (nLu < nTaille) {
-        const ssize_t r = nReadSome(in.nGet(), p + nLu, nTaille - nLu);
-        if (r < 0)
-            return false;
-        if (r == 0)
-            break; // the file shrank since fstat: what it holds now is the whole file
-        nLu += static_cast<unsigned>(r);
-    }
+    // A file that shrank since fstat ends the reading early: what it holds now is the whole file.
+    std::size_t nLu = 0;
+    if (!SYS_bReadAll(in.nGet(), p, nTaille, &nLu, sName.c_str()))
+        return false;
     if (nLu < nTaille && clLu.Tronque(long(nLu)) != eSTRMEM_OK) {
         errno = ENOMEM;
         return false;
@@ -806,10 +790,10 @@ bool CDiskFile::bGetTempName(char* pszOut, const char* pszDir, const char* pszPr
         errno = ENAMETOOLONG;
         return false;
     }
-    const int nFd = mkostemp(&sName[0], O_CLOEXEC);
+    const int nFd = SYS_nCreateUnique(&sName[0], O_RDWR | O_CLOEXEC, 0600);
     if (nFd < 0)
         return false;
-    close(nFd);
+    SYS_bClose(nFd, sName.c_str());
     return bCopyOut(pszOut, sName);
 }
 
@@ -828,25 +812,26 @@ bool CDiskFile::bExtract(const char* pszSource, const char* pszDestination, long
         return false;
     }
     struct stat64 stSrc, stDst;
-    CFd in(nOpenReadStat(sSrc, &stSrc));
+    CFd in(nOpenReadStat(sSrc, &stSrc), sSrc.c_str());
     if (!in.bOk())
         return false;
-    if (stat64(sDst.c_str(), &stDst) == 0 && bSameFile(stSrc, stDst)) {
+    if (SYS_bStat(sDst.c_str(), &stDst) && bSameFile(stSrc, stDst)) {
         errno = EINVAL;
         return false;
     }
-    if (lseek64(in.nGet(), oStart, SEEK_SET) < 0)
+    if (SYS_oSeek(in.nGet(), oStart, SEEK_SET, sSrc.c_str()) < 0)
         return false;
-    CFd out(nOpenWrite(sDst, O_CREAT | O_TRUNC));
-    if (!out.bOk())
+    long long oTaille = -1; // what will be copied, when the source tells
+    if (S_ISREG(stSrc.st_mode)) {
+        const long long oReste = stSrc.st_size > oStart ? static_cast<long long>(stSrc.st_size) - oStart : 0;
+        oTaille = oCount < 0 || oCount > oReste ? oReste : oCount;
+    }
+    CRemplacementAtomique out;
+    if (!out.bOuvre(sDst.c_str(), oTaille))
         return false;
-    if (bCopyFd(in.nGet(), out.nGet(), oCount) && out.bClose())
-        return true;
-    const int nErr = errno;
-    out.Reset();
-    unlink(sDst.c_str());
-    errno = nErr;
-    return false;
+    if (!bCopyFd(in.nGet(), sSrc.c_str(), out.nGetFd(), out.pszGetEcrit(), oCount))
+        return false; // abandoned: the destination keeps what it held
+    return out.bValide();
 }
 
 bool CDiskFile::bGetDiskSpace(const char* pszName, unsigned long long* pnTotal, unsigned long long* pnFree)
@@ -855,7 +840,7 @@ bool CDiskFile::bGetDiskSpace(const char* pszName, unsigned long long* pnTotal, 
     if (pszName && !bTakeName(pszName, s))
         return false;
     struct statvfs64 st;
-    if (statvfs64(s.c_str(), &st) != 0)
+    if (!SYS_bStatvfs(s.c_str(), &st))
         return false;
     const unsigned long long nUnit = st.f_frsize ? st.f_frsize : st.f_bsize;
     if (pnTotal)
@@ -890,7 +875,7 @@ bool CDiskFile::bFindFirst(const char* pszPattern, _stXFINDDATA* pstFind, unsign
     pstFind->dwRequired = nRequired;
     pstFind->dwExcluded = nExcluded;
     pstFind->szName[0] = '\0';
-    pstFind->pDir = opendir(sDir.c_str());
+    pstFind->pDir = SYS_pOpenDir(sDir.c_str());
     if (!pstFind->pDir)
         return false;
     return bFindNext(pstFind);
@@ -902,14 +887,11 @@ bool CDiskFile::bFindNext(_stXFINDDATA* pstFind)
         errno = EINVAL;
         return false;
     }
-    errno = 0;
-    while (const dirent* pEnt = readdir(pstFind->pDir)) {
+    while (const dirent64* pEnt = SYS_pReadDir(pstFind->pDir, pstFind->szDirectory)) {
         struct stat64 st;
         const std::size_t nLen = std::strlen(pEnt->d_name);
-        if (nLen >= sizeof pstFind->szName || fstatat64(dirfd(pstFind->pDir), pEnt->d_name, &st, 0) != 0) {
-            errno = 0;
+        if (nLen >= sizeof pstFind->szName || !SYS_bStatAt(dirfd(pstFind->pDir), pEnt->d_name, &st, 0))
             continue;
-        }
         const unsigned nAttributes = nAttributesOf(pEnt->d_name, st.st_mode);
         if (_bFindGoodFile(pEnt->d_name, nAttributes, pstFind)) {
             std::memcpy(pstFind->szName, pEnt->d_name, nLen + 1);
@@ -918,7 +900,6 @@ bool CDiskFile::bFindNext(_stXFINDDATA* pstFind)
             pstFind->oSize = static_cast<uint64_t>(st.st_size);
             return true;
         }
-        errno = 0;
     }
     const int nErr = errno ? errno : ENOENT;
     bFindClose(pstFind);
@@ -931,7 +912,7 @@ bool CDiskFile::bFindClose(_stXFINDDATA* pstFind)
     if (!pstFind)
         return false;
     if (pstFind->pDir)
-        closedir(pstFind->pDir);
+        SYS_bCloseDir(pstFind->pDir, pstFind->szDirectory);
     pstFind->pDir = nullptr;
     return true;
 }

@@ -2,6 +2,7 @@
 #include "base/files/CDiskFile.h"
 
 #include "base/strings/CTString.h"
+#include "base/system/AppelsSysteme.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -206,12 +207,12 @@ int CDiskFile::bOpen(const char* pszName, eACCESS eAccess, eSHARE eShare, eCREAT
     bool bTruncate = false;
     int hFile;
     if (bDirectory) {
-        hFile = open64(m_szName, nFlags);
+        hFile = SYS_nOpen(m_szName, nFlags);
     } else if (eCreate == eCREATE_OPENALWAYS) {
-        hFile = open64(m_szName, nFlags, 0666);
+        hFile = SYS_nOpen(m_szName, nFlags, 0666);
         if (hFile == -1) {
             nFlags |= O_CREAT;
-            hFile = open64(m_szName, nFlags, 0666);
+            hFile = SYS_nOpen(m_szName, nFlags, 0666);
             bCreated = hFile != -1;
         } else {
             bExisted = true;
@@ -226,7 +227,7 @@ int CDiskFile::bOpen(const char* pszName, eACCESS eAccess, eSHARE eShare, eCREAT
             nOpenFlags &= ~O_TRUNC;
             bTruncate = true;
         }
-        hFile = open64(m_szName, nOpenFlags, 0666);
+        hFile = SYS_nOpen(m_szName, nOpenFlags, 0666);
         if (hFile != -1 && (nFlags & (O_CREAT | O_EXCL)) == (O_CREAT | O_EXCL))
             bCreated = true;
     }
@@ -242,18 +243,18 @@ int CDiskFile::bOpen(const char* pszName, eACCESS eAccess, eSHARE eShare, eCREAT
         stLock.l_whence = SEEK_SET;
         stLock.l_start = 0;
         stLock.l_len = 0;
-        if (fcntl(hFile, F_SETLK64, &stLock) == -1) {
+        if (!SYS_bLock(hFile, F_SETLK64, &stLock, m_szName)) {
             const int nErr = errno;
-            close(hFile);
+            SYS_bClose(hFile, m_szName);
             // Only a refusal by another holder is a sharing violation; a lock that the access
             // mode does not allow (a write lock on a read-only descriptor) keeps its errno.
             errno = (nErr == EACCES || nErr == EAGAIN) ? ZV_ERRNO_SHARING_VIOLATION : nErr;
             return 0;
         }
     }
-    if (bTruncate && ftruncate64(hFile, 0) == -1) {
+    if (bTruncate && !SYS_bTruncate(hFile, 0, m_szName)) {
         const int nErr = errno;
-        close(hFile);
+        SYS_bClose(hFile, m_szName);
         errno = nErr;
         return 0;
     }
@@ -272,7 +273,7 @@ int CDiskFile::bOpen(const char* pszName, eACCESS eAccess, eSHARE eShare, eCREAT
 void CDiskFile::Close()
 {
     if (m_hFile != -1)
-        close(m_hFile);
+        SYS_bClose(m_hFile, m_pszNameForError);
     m_hFile = -1;
     m_oPosition = 0;
     m_nOpenFlags = -1;
@@ -308,64 +309,44 @@ int CDiskFile::bRead(long long oOffset, void* pData, unsigned nCount, unsigned* 
 
 int CDiskFile::bWrite(const void* pData, unsigned nCount, unsigned* pnWritten)
 {
-    // A single write may take only part of the bytes (signals, counts above 2 GiB): go on
-    // until all are written or the system reports an error.
-    const char* p = static_cast<const char*>(pData);
-    unsigned nDone = 0;
+    // A single write may take only part of the bytes (signals, counts above 2 GiB): the layer
+    // goes on until all are written or the system reports an error.
+    std::size_t nDone = 0;
     bool bOk = true;
     if (m_hFile == -1) {
         errno = EBADF;
         bOk = false;
+    } else {
+        bOk = SYS_bWriteAll(m_hFile, pData, nCount, &nDone, m_pszNameForError);
     }
-    while (bOk && nDone < nCount) {
-        const ssize_t nStep = write(m_hFile, p + nDone, nCount - nDone);
-        if (nStep < 0 && errno == EINTR)
-            continue;
-        if (nStep <= 0) {
-            if (nStep == 0)
-                errno = EIO;
-            bOk = false;
-            break;
-        }
-        nDone += static_cast<unsigned>(nStep);
-    }
-    m_oPosition += nDone;
+    m_oPosition += static_cast<long long>(nDone);
     if (pnWritten)
-        *pnWritten = nDone;
+        *pnWritten = static_cast<unsigned>(nDone);
     return bOk;
 }
 
 int CDiskFile::bRead(void* pData, unsigned nCount, unsigned* pnRead)
 {
-    char* p = static_cast<char*>(pData);
-    unsigned nDone = 0;
+    std::size_t nDone = 0;
     bool bFailed = false;
     if (m_hFile == -1) {
         errno = EBADF;
         bFailed = true;
-    }
-    while (!bFailed && nDone < nCount) {
-        const ssize_t nStep = read(m_hFile, p + nDone, nCount - nDone);
-        if (nStep < 0 && errno == EINTR)
-            continue;
-        if (nStep < 0)
-            bFailed = true;
-        if (nStep <= 0)
-            break;
-        nDone += static_cast<unsigned>(nStep);
+    } else {
+        bFailed = !SYS_bReadAll(m_hFile, pData, nCount, &nDone, m_pszNameForError);
     }
     if (pnRead)
-        *pnRead = nDone;
+        *pnRead = static_cast<unsigned>(nDone);
     // Bytes read before a failure are handed over: the position has passed them.
     if (bFailed && nDone == 0)
         return 0;
-    m_oPosition += nDone;
+    m_oPosition += static_cast<long long>(nDone);
     return pnRead ? 1 : nDone == nCount;
 }
 
 bool CDiskFile::__bSeek(long long oOffset, int nOrigin)
 {
-    const off64_t oNew = lseek64(m_hFile, oOffset, nOrigin);
+    const off64_t oNew = SYS_oSeek(m_hFile, oOffset, nOrigin, m_pszNameForError);
     if (oNew == -1)
         return false;
     m_oPosition = oNew;
@@ -396,7 +377,7 @@ long long CDiskFile::oGetSizeFast()
 
 int CDiskFile::bFlush()
 {
-    return fsync(m_hFile) == 0;
+    return SYS_bSync(m_hFile, m_pszNameForError);
 }
 
 int CDiskFile::bSetSize(long long oSize, eGROW eGrow)
@@ -407,7 +388,7 @@ int CDiskFile::bSetSize(long long oSize, eGROW eGrow)
     }
     if (!bSeek(oSize, eGrow == eGROW_ABSOLUTE ? eSEEK_BEGIN : eSEEK_END))
         return 0;
-    return ftruncate64(m_hFile, m_oPosition) == 0;
+    return SYS_bTruncate(m_hFile, m_oPosition, m_pszNameForError);
 }
 
 int CDiskFile::bIncreaseSize(long long oCount)
@@ -660,8 +641,9 @@ int CDiskFile::bExtract(const char* pszName, long long oStart, long long oCount)
     if (!clDestination.bOpen(pszName, eACCESS_WRITE, eSHARE_EXCLUSIVE, eCREATE_OPENALWAYS, eFLAG_NONE, nullptr))
         return 0;
     // Emptying the destination must not empty this stream's own file.
-    struct stat stThis, stDest;
-    if (fstat(m_hFile, &stThis) == 0 && fstat(clDestination.m_hFile, &stDest) == 0 &&
+    struct stat64 stThis, stDest;
+    if (SYS_bFstat(m_hFile, &stThis, m_pszNameForError) &&
+        SYS_bFstat(clDestination.m_hFile, &stDest, clDestination.m_szName) &&
         stThis.st_dev == stDest.st_dev && stThis.st_ino == stDest.st_ino) {
         clDestination.Close();
         errno = EINVAL;
@@ -675,7 +657,7 @@ int CDiskFile::bExtract(const char* pszName, long long oStart, long long oCount)
     char szCree[ZV_MAX_PATH];
     std::memcpy(szCree, clDestination.pszGetName(), sizeof szCree);
     clDestination.Close();
-    unlink(szCree);
+    SYS_bUnlink(szCree);
     errno = nErr;
     return 0;
 }
@@ -712,7 +694,7 @@ bool CDiskFile::__bPoseVerrou(int nCommand, short nType, unsigned long long oSta
     // A range past the largest offset (such as a length of all ones, "everything") means to
     // the end and beyond; as a signed length it would name the bytes before the start.
     stLock.l_len = oLength > kMax - oStart ? 0 : static_cast<off64_t>(oLength);
-    if (fcntl(m_hFile, nCommand, &stLock) == 0)
+    if (SYS_bLock(m_hFile, nCommand, &stLock, m_pszNameForError))
         return true;
     if (errno == EACCES || errno == EAGAIN || errno == EDEADLK)
         errno = ZV_ERRNO_SHARING_VIOLATION;
@@ -752,11 +734,11 @@ int CDiskFile::bLockFileEx(int bLock, int bExclusive) const
     stLock.l_len = 2;
     if (!bLock) {
         stLock.l_type = F_UNLCK;
-        fcntl(m_hFile, F_SETLK64, &stLock);
+        SYS_bLock(m_hFile, F_SETLK64, &stLock, m_pszNameForError);
         return 1;
     }
     stLock.l_type = bExclusive ? F_WRLCK : F_RDLCK;
-    return fcntl(m_hFile, F_SETLKW64, &stLock) == 0;
+    return SYS_bLock(m_hFile, F_SETLKW64, &stLock, m_pszNameForError);
 }
 
 // ---- Names ------------------------------------------------------------------------------

@@ -1,6 +1,8 @@
 // Memory blocks and memory status: Global* over malloc, Heap* with a size prefix, /proc/meminfo.
 #include "base/system/GlobalMemory.h"
 
+#include "base/system/AppelsSysteme.h"
+
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +11,7 @@
 #include <ctime>
 #include <limits>
 #include <malloc.h>
+#include <vector>
 
 namespace {
 
@@ -145,17 +148,25 @@ void ZeroMemory(void* pBlock, std::size_t nSize)
 
 bool _bLitMemInfo(const char* pszFichier, MEMORYSTATUS* pstStatus)
 {
-    FILE* pFichier = std::fopen(pszFichier, "r");
-    if (!pFichier)
+    // /proc/meminfo holds about fifty short lines; what passes the buffer is not read.
+    std::vector<char> abTexte(65536);
+    std::size_t nTexte = 0;
+    if (!SYS_bReadFile(pszFichier, abTexte.data(), abTexte.size() - 1, &nTexte))
         return false;
+    abTexte[nTexte] = '\0';
     // Amounts in bytes, in 64 bits: the kB values of /proc/meminfo times 1024 pass 4 GiB.
     uint64_t nTotalPhys = 0;
     uint64_t nDispoPhys = 0;
     uint64_t nTotalSwap = 0;
     uint64_t nDispoSwap = 0;
     char szLigne[256];
-    while (std::fgets(szLigne, sizeof szLigne, pFichier)) {
-        // A line longer than the buffer is read in pieces; only a piece that starts a line counts.
+    for (const char* pLigne = abTexte.data(); *pLigne;) {
+        // A line longer than the buffer is cut; its start is what counts.
+        const std::size_t nLigne = std::strcspn(pLigne, "\n");
+        const std::size_t nCopie = nLigne < sizeof szLigne - 1 ? nLigne : sizeof szLigne - 1;
+        std::memcpy(szLigne, pLigne, nCopie);
+        szLigne[nCopie] = '\0';
+        pLigne += nLigne + (pLigne[nLigne] == '\n');
         unsigned long long a = 0, b = 0, c = 0, d = 0, e = 0, f = 0;
         if (std::sscanf(szLigne, "Mem: %llu %llu %llu %llu %llu %llu", &a, &b, &c, &d, &e, &f) == 6) {
             nTotalPhys += a;
@@ -174,10 +185,7 @@ bool _bLitMemInfo(const char* pszFichier, MEMORYSTATUS* pstStatus)
         } else if (std::sscanf(szLigne, "Buffers: %llu", &a) == 1 || std::sscanf(szLigne, "Cached: %llu", &a) == 1) {
             nDispoPhys += a * 1024;
         }
-        while (!std::strchr(szLigne, '\n') && std::fgets(szLigne, sizeof szLigne, pFichier)) {
-        }
     }
-    std::fclose(pFichier);
 
     pstStatus->dwLength = sizeof(MEMORYSTATUS);
     pstStatus->dwMemoryLoad = 0;

@@ -1,6 +1,8 @@
 // GetModuleFileName: the running executable's path from /proc.
 #include "base/system/ModuleFileName.h"
 
+#include "base/system/AppelsSysteme.h"
+
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -21,14 +23,12 @@ bool bStore(char* pszBuffer, unsigned nSize, const char* p, std::size_t n)
 // (lines read up to 359 characters).
 bool bFromMaps(char* pszBuffer, unsigned nSize)
 {
-    FILE* pFile = std::fopen("/proc/self/maps", "r");
-    if (!pFile)
-        return false;
     char szLine[360];
-    const bool bRead = std::fgets(szLine, sizeof szLine, pFile) != nullptr;
-    std::fclose(pFile);
-    if (!bRead)
+    std::size_t nRead = 0;
+    if (!SYS_bReadFile("/proc/self/maps", szLine, sizeof szLine - 1, &nRead) || nRead == 0)
         return false;
+    szLine[nRead] = '\0';
+    szLine[std::strcspn(szLine, "\n")] = '\0';
     const char* pSlash = std::strchr(szLine, '/');
     if (!pSlash)
         return false;
@@ -41,11 +41,10 @@ bool GetModuleFileName(void* /*hModule*/, char* pszBuffer, unsigned nSize)
 {
     if (!pszBuffer || nSize == 0)
         return false;
-    // A link target is not terminated and may be cut by readlink without notice: read it into
-    // a buffer one byte larger than any path it may hold, so a full read means "too long".
+    // A target that does not fit the buffer is refused by the layer rather than cut.
     char szLink[4097];
-    const ssize_t n = readlink("/proc/self/exe", szLink, sizeof szLink);
-    if (n > 0 && static_cast<std::size_t>(n) < sizeof szLink)
+    const ssize_t n = SYS_nReadLink("/proc/self/exe", szLink, sizeof szLink);
+    if (n > 0)
         return bStore(pszBuffer, nSize, szLink, static_cast<std::size_t>(n));
     return bFromMaps(pszBuffer, nSize);
 }

@@ -1,6 +1,8 @@
 // Clock and file times: gettimeofday, the local-time library, and calendar arithmetic in 64 bits.
 #include "base/system/TimeServices.h"
 
+#include "base/system/AppelsSysteme.h"
+
 #include <cerrno>
 #include <ctime>
 #include <limits>
@@ -229,8 +231,8 @@ bool LocalFileTimeToFileTime(const FILETIME* pstLocalFileTime, FILETIME* pstFile
 
 bool GetFileTime(int nFd, FILETIME* pstCreation, FILETIME* pstLastAccess, FILETIME* pstLastWrite)
 {
-    struct stat stInfo{};
-    if (fstat(nFd, &stInfo) != 0)
+    struct stat64 stInfo{};
+    if (!SYS_bFstat(nFd, &stInfo))
         return false;
     if (pstCreation)
         _bUnixVersFileTime(stInfo.st_ctime, pstCreation);

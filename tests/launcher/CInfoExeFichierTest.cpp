@@ -5,7 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "support/FaultInjection.h"
+#include "support/TempDir.h"
 #include "tools/zvinfoexe/CInfoExeFichier.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -193,6 +197,49 @@ TEST(CInfoExeFichierTest, RefusesFilesWithoutExactlyOneOfEachField)
         EXPECT_FALSE(Charge(cl, row.ab, &sErreur));
         EXPECT_NE(std::string::npos, sErreur.find(row.message)) << sErreur;
     }
+}
+
+// Patching a file in place, every call failing in turn: the executable keeps its former bytes
+// and mode, or holds the patched ones, never a mix; a failure comes with a message.
+TEST(CInfoExeFichierTest, PatchingUnderInjectedFaults)
+{
+    zvtest::TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string sExe = dir.path("app");
+    Image image;
+    image.ab.insert(image.ab.end(), 100000, 0x33); // code after the fields, as in a real program
+    const std::string sAvant(image.ab.begin(), image.ab.end());
+    std::string sApres;
+    {
+        CInfoExeFichier cl;
+        ASSERT_TRUE(Charge(cl, image.ab));
+        ASSERT_TRUE(cl.bSetChamp(eCHAMP_PROJET, "facture.zvp", nullptr));
+        const std::vector<unsigned char> ab = Octets(cl);
+        sApres.assign(ab.begin(), ab.end());
+    }
+    zvtest::Sweep(
+        "zvinfoexe patching in place",
+        [&] {
+            zvtest::WriteFile(sExe, sAvant);
+            chmod(sExe.c_str(), 0751);
+        },
+        [&] {
+            CInfoExeFichier cl;
+            CTString clErreur;
+            const bool bOk = cl.bCharge(sExe.c_str(), &clErreur) && cl.bSetChamp(eCHAMP_PROJET, "facture.zvp", &clErreur) &&
+                             cl.bEcrit(sExe.c_str(), nullptr, &clErreur);
+            if (!bOk) {
+                EXPECT_FALSE(clErreur.bEstVide());
+            }
+            return bOk;
+        },
+        [&](bool bOk, bool) {
+            const std::string s = zvtest::sReadFile(sExe);
+            EXPECT_TRUE(s == sApres || (!bOk && s == sAvant)) << s.size();
+            struct stat st;
+            ASSERT_EQ(stat(sExe.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, 0751u);
+        });
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // CInfoExeFichier: a built ZVExe executable held in memory, its information block and data-files field found, read and rewritten.
 #include "tools/zvinfoexe/CInfoExeFichier.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -11,6 +12,8 @@
 #include <cstring>
 
 #include "base/compress/CCompresseur.h"
+#include "base/files/CRemplacementAtomique.h"
+#include "base/system/AppelsSysteme.h"
 #include "launcher/InfoDll.h"
 
 namespace {
@@ -64,26 +67,49 @@ void __Erreur(CTString* pcl, const char* psz)
         *pcl = psz;
 }
 
+// The system-call layer's account of the last failure ("cannot write /x: No space left...").
+void __ErreurSysteme(CTString* pcl)
+{
+    if (!pcl)
+        return;
+    char sz[1200];
+    SYS_nFormatLastError(sz, sizeof sz);
+    *pcl = sz;
+}
+
 }  // namespace
 
 bool CInfoExeFichier::bCharge(const char* pszFichier, CTString* pclErreur)
 {
-    FILE* pf = std::fopen(pszFichier, "rb");
-    if (!pf) {
-        if (pclErreur)
-            pclErreur->printf("%s: cannot open: %s", pszFichier, std::strerror(errno));
+    const int fd = SYS_nOpen(pszFichier, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        __ErreurSysteme(pclErreur);
         return false;
     }
     CSimpleBuffer clLu;
-    bool bOk = std::fseek(pf, 0, SEEK_END) == 0;
-    long nTaille = bOk ? std::ftell(pf) : -1;
-    bOk = nTaille >= 0 && static_cast<unsigned long>(nTaille) < UINT_MAX && std::fseek(pf, 0, SEEK_SET) == 0 &&
-          clLu.SetSize(static_cast<unsigned>(nTaille)) &&
-          std::fread(clLu.pGetData(), 1, static_cast<size_t>(nTaille), pf) == static_cast<size_t>(nTaille);
-    std::fclose(pf);
-    if (!bOk) {
+    struct stat64 st;
+    std::size_t nLu = 0;
+    bool bOk = SYS_bFstat(fd, &st, pszFichier);
+    if (bOk && (!S_ISREG(st.st_mode) || static_cast<unsigned long long>(st.st_size) >= UINT_MAX)) {
         if (pclErreur)
-            pclErreur->printf("%s: cannot read the file", pszFichier);
+            pclErreur->printf("%s: not a regular file of less than 4 GB", pszFichier);
+        SYS_bClose(fd, pszFichier);
+        return false;
+    }
+    if (bOk && !clLu.SetSize(static_cast<unsigned>(st.st_size))) {
+        SYS_bClose(fd, pszFichier);
+        __Erreur(pclErreur, "out of memory");
+        return false;
+    }
+    bOk = bOk && SYS_bReadAll(fd, clLu.pGetData(), clLu.dwGetSize(), &nLu, pszFichier);
+    if (!bOk)
+        __ErreurSysteme(pclErreur);
+    SYS_bClose(fd, pszFichier);
+    if (!bOk)
+        return false;
+    if (nLu != clLu.dwGetSize()) {
+        if (pclErreur)
+            pclErreur->printf("%s: the file shrank while it was read", pszFichier);
         return false;
     }
     return bChargeOctets(clLu.pGetData(), clLu.dwGetSize(), pclErreur);
@@ -228,20 +254,21 @@ bool CInfoExeFichier::bSetChamp(eCHAMPINFOEXE eChamp, const char* pszValeur, CTS
 
 bool CInfoExeFichier::bEcrit(const char* pszFichier, const char* pszModeDe, CTString* pclErreur) const
 {
-    FILE* pf = std::fopen(pszFichier, pszModeDe ? "wb" : "r+b");
-    if (!pf) {
-        if (pclErreur)
-            pclErreur->printf("%s: cannot open for writing: %s", pszFichier, std::strerror(errno));
+    // Replaced as a whole: a failure leaves the former file (a running executable too, which
+    // could not be written in place).
+    struct stat64 stSource;
+    if (pszModeDe && !SYS_bStat(pszModeDe, &stSource)) {
+        __ErreurSysteme(pclErreur);
         return false;
     }
-    size_t n = m_clOctets.dwGetSize();
-    bool bOk = std::fwrite(m_clOctets.pGetData(), 1, n, pf) == n;
-    bOk = std::fclose(pf) == 0 && bOk;
-    struct stat stSource;
-    if (bOk && pszModeDe && stat(pszModeDe, &stSource) == 0)
-        bOk = chmod(pszFichier, stSource.st_mode & 07777) == 0;
-    if (!bOk && pclErreur)
-        pclErreur->printf("%s: cannot write the file", pszFichier);
+    CRemplacementAtomique clSortie;
+    const std::size_t n = m_clOctets.dwGetSize();
+    bool bOk = clSortie.bOuvre(pszFichier, static_cast<long long>(n)) && clSortie.bEcrit(m_clOctets.pGetData(), n);
+    if (bOk && pszModeDe)
+        bOk = SYS_bFchmod(clSortie.nGetFd(), stSource.st_mode & 07777, clSortie.pszGetEcrit());
+    bOk = bOk && clSortie.bValide();
+    if (!bOk)
+        __ErreurSysteme(pclErreur);
     return bOk;
 }
 

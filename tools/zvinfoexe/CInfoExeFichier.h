@@ -38,8 +38,8 @@ public:
     // False, nothing changed, with a message, when the value does not fit the field.
     bool bSetChamp(eCHAMPINFOEXE eChamp, const char* pszValeur, CTString* pclErreur);
 
-    // Writes all the bytes to pszFichier: over an existing file in place, or as a new file that
-    // takes the permission bits of pszModeDe (when given).
+    // Writes all the bytes to pszFichier, replacing the file as a whole (CRemplacementAtomique:
+    // a failure leaves the former file); with pszModeDe, it takes that file's permission bits.
     bool bEcrit(const char* pszFichier, const char* pszModeDe, CTString* pclErreur) const;
 
     // Appends behind the bytes held an embedded library: a descriptor (_stINFODLL) holding

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+
+#include "base/system/AppelsSysteme.h"
 #include "tools/zvinfoexe/CInfoExeFichier.h"
 
 namespace {
@@ -37,25 +40,28 @@ int Usage()
 // The whole file; false with a message.
 bool __bLitFichier(const char* pszFichier, std::vector<unsigned char>* pab, CTString* pclErreur)
 {
-    FILE* pf = std::fopen(pszFichier, "rb");
-    if (!pf) {
-        pclErreur->printf("%s: cannot open: %s", pszFichier, std::strerror(errno));
-        return false;
-    }
+    const int fd = SYS_nOpen(pszFichier, O_RDONLY | O_CLOEXEC);
+    bool bOk = fd >= 0;
     unsigned char aby[65536];
-    size_t n;
-    while ((n = std::fread(aby, 1, sizeof(aby), pf)) > 0) {
-        if (pab->size() + n > 0xFFFFFFF0u) {
-            std::fclose(pf);
+    while (bOk) {
+        const ssize_t n = SYS_nReadSome(fd, aby, sizeof(aby), pszFichier);
+        if (n <= 0) {
+            bOk = n == 0;
+            break;
+        }
+        if (pab->size() + static_cast<size_t>(n) > 0xFFFFFFF0u) {
+            SYS_bClose(fd, pszFichier);
             pclErreur->printf("%s: too large", pszFichier);
             return false;
         }
         pab->insert(pab->end(), aby, aby + n);
     }
-    const bool bOk = !std::ferror(pf);
-    std::fclose(pf);
-    if (!bOk)
-        pclErreur->printf("%s: read error", pszFichier);
+    if (!bOk) {
+        char sz[1200];
+        SYS_nFormatLastError(sz, sizeof sz);
+        *pclErreur = sz;
+    }
+    SYS_bClose(fd, pszFichier);
     return bOk;
 }
 

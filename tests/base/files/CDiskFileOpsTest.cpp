@@ -4,6 +4,7 @@
 #include "base/strings/CKLBINBase.h"
 #include "base/strings/CKLDSTRBase.h"
 
+#include "support/FaultInjection.h"
 #include "support/Sentinel.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <set>
 #include <string>
@@ -875,6 +877,133 @@ TEST(CDiskFileOps, NamesOverThePathLimitAreRefusedCleanly)
     EXPECT_EQ(std::system(("test \"$(ls -A '" + t.path() + "')\" = ok").c_str()), 0);
     EXPECT_FALSE(CDiskFile::bCreateDirectory(nullptr));
     EXPECT_EQ(errno, EINVAL);
+}
+
+// ---- Under injected faults ------------------------------------------------------------------
+// Every call an operation makes fails in turn (or is interrupted, or cut short): the operation
+// reports success or failure, and each file it touched holds its old content or its new one.
+
+// The entries of a directory ("name;" in name order; with bContent "name=content;");
+// directories appear as "name/(...)" holding their own entries.
+std::string treeState(const std::string& sDir, bool bContent = true)
+{
+    std::vector<std::string> vs;
+    if (DIR* p = opendir(sDir.c_str())) {
+        while (const dirent* e = readdir(p))
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                vs.push_back(e->d_name);
+        closedir(p);
+    }
+    std::sort(vs.begin(), vs.end());
+    std::string s;
+    for (const std::string& sName : vs) {
+        struct stat st;
+        const std::string sPath = sDir + "/" + sName;
+        if (lstat(sPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            s += sName + "/(" + treeState(sPath, bContent) + ")";
+        else
+            s += sName + (bContent ? "=" + readFile(sPath) : "") + ";";
+    }
+    return s;
+}
+
+TEST(CDiskFileOps, CopyUnderFaultsLeavesTheOldDestinationOrTheNewOne)
+{
+    TempDir t;
+    const std::string sNew = pattern(150000), sOld = "old destination";
+    for (bool bExisting : {true, false}) {
+        const std::string sDst = t / (bExisting ? "dst" : "created");
+        zvtest::Sweep(
+            bExisting ? "bCopy over a file" : "bCopy to a new file",
+            [&] {
+                writeFile(t / "src", sNew);
+                unlink((t / "dst").c_str());
+                unlink((t / "created").c_str());
+                if (bExisting)
+                    writeFile(sDst, sOld, 0640);
+            },
+            [&] { return CDiskFile::bCopy(sDst.c_str(), (t / "src").c_str()); },
+            [&](bool bOk, bool) {
+                const std::string s = readFile(sDst);
+                EXPECT_TRUE(s == sNew || (!bOk && s == (bExisting ? sOld : "<missing>"))) << s.size();
+                EXPECT_TRUE(readFile(t / "src") == sNew);
+                // No temporary file is left beside it.
+                EXPECT_EQ(treeState(t.path(), false), s == "<missing>" ? "src;" : bExisting ? "dst;src;" : "created;src;");
+            });
+    }
+}
+
+TEST(CDiskFileOps, MoveConcatAndExtractUnderFaults)
+{
+    TempDir t;
+    const std::string sSrc = pattern(140000), sOld = "former content of the destination";
+    zvtest::Sweep(
+        "bMove", [&] { writeFile(t / "src", sSrc); writeFile(t / "dst", sOld); },
+        [&] { return CDiskFile::bMove((t / "dst").c_str(), (t / "src").c_str()); },
+        [&](bool bOk, bool) {
+            const bool bMoved = !exists(t / "src") && readFile(t / "dst") == sSrc;
+            const bool bStayed = readFile(t / "src") == sSrc && readFile(t / "dst") == sOld;
+            EXPECT_TRUE(bOk ? bMoved : (bMoved || bStayed));
+        });
+    zvtest::Sweep(
+        "bConcat", [&] { writeFile(t / "src", sSrc); writeFile(t / "dst", sOld); },
+        [&] { return CDiskFile::bConcat((t / "dst").c_str(), (t / "src").c_str()); },
+        [&](bool bOk, bool) {
+            const std::string s = readFile(t / "dst");
+            if (bOk) {
+                EXPECT_EQ(s, sOld + sSrc);
+            } else {
+                EXPECT_TRUE(s == sOld || s == sOld + sSrc) << s.size();
+            }
+        });
+    zvtest::Sweep(
+        "bExtract", [&] { writeFile(t / "src", sSrc); writeFile(t / "dst", sOld); },
+        [&] { return CDiskFile::bExtract((t / "src").c_str(), (t / "dst").c_str(), 1000, 130000); },
+        [&](bool bOk, bool) {
+            const std::string s = readFile(t / "dst");
+            if (bOk) {
+                EXPECT_EQ(s, sSrc.substr(1000, 130000));
+            } else {
+                EXPECT_TRUE(s == sOld || s == sSrc.substr(1000, 130000)) << s.size();
+            }
+            EXPECT_EQ(treeState(t.path(), false), "dst;src;");
+        });
+}
+
+TEST(CDiskFileOps, TreeRemovalsUnderFaultsStopCleanly)
+{
+    TempDir t;
+    // The files and their contents: whatever a failed removal leaves must be intact.
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"tree/a.txt", "a"}, {"tree/sub/b.txt", "bb"}, {"tree/sub/deeper/c.txt", "ccc"}, {"tree/z.txt", "z"}};
+    const auto build = [&] {
+        CDiskFile::bForceDeleteTree((t / "tree").c_str());
+        ASSERT_EQ(mkdir((t / "tree").c_str(), 0755), 0);
+        ASSERT_EQ(mkdir((t / "tree/sub").c_str(), 0755), 0);
+        ASSERT_EQ(mkdir((t / "tree/sub/deeper").c_str(), 0755), 0);
+        for (const auto& f : files)
+            writeFile(t / f.first, f.second);
+    };
+    const auto check = [&](bool bOk, bool bKeepRoot) {
+        if (bOk) {
+            EXPECT_EQ(exists(t / "tree"), bKeepRoot);
+            EXPECT_EQ(treeState(t / "tree"), "");
+            return;
+        }
+        for (const auto& f : files) {
+            if (exists(t / f.first)) {
+                EXPECT_EQ(readFile(t / f.first), f.second) << f.first;
+            }
+        }
+        // What is left can still be removed.
+        EXPECT_TRUE(CDiskFile::bForceDeleteTree((t / "tree").c_str()));
+    };
+    zvtest::Sweep("bDeleteTree", build, [&] { return CDiskFile::bDeleteTree((t / "tree").c_str()); },
+                  [&](bool bOk, bool) { check(bOk, false); });
+    zvtest::Sweep("bForceDeleteTree", build, [&] { return CDiskFile::bForceDeleteTree((t / "tree").c_str()); },
+                  [&](bool bOk, bool) { check(bOk, false); });
+    zvtest::Sweep("bPurgeTree", build, [&] { return CDiskFile::bPurgeTree((t / "tree").c_str()); },
+                  [&](bool bOk, bool) { check(bOk, true); });
 }
 
 // The binary values need the module's allocator for as long as a test runs.

@@ -3,6 +3,7 @@
 #include "base/files/CDiskFile.h"
 
 #include "base/strings/CTString.h"
+#include "support/FaultInjection.h"
 #include "support/Sentinel.h"
 #include "support/TempDir.h"
 
@@ -835,6 +836,50 @@ TEST_F(DiskFileStream, OffsetsBeyondFourGiBOnASparseFile)
               21);
     ASSERT_TRUE(cl.bSetSize(oFar - 1, eGROW_ABSOLUTE));
     EXPECT_EQ(cl.oGetSize(), oFar - 1);
+}
+
+// ---- Under injected faults ----
+// Each call of a write or a size change fails in turn: the file then holds its old content or
+// its new one, and what the stream reports matches it.
+
+TEST_F(DiskFileStream, WritesAndSizeChangesUnderFaults)
+{
+    std::string sOld(100000, '\0');
+    for (std::size_t i = 0; i < sOld.size(); ++i)
+        sOld[i] = static_cast<char>('a' + i % 23);
+    const std::string sData(70000, 'W');
+    struct Case {
+        const char* pszName;
+        std::function<bool(CDiskFile&)> fn;
+        std::string sNew;
+    };
+    const Case aCases[] = {
+        {"bWrite at an offset", [&](CDiskFile& cl) { return cl.bWrite(20000, sData.data(), 70000, nullptr) != 0; },
+         sOld.substr(0, 20000) + sData + sOld.substr(90000)},
+        {"bWrite past the end", [&](CDiskFile& cl) { return cl.bWrite(100000, sData.data(), 70000, nullptr) != 0; },
+         sOld + sData},
+        {"bSetSize smaller", [](CDiskFile& cl) { return cl.bSetSize(1000, eGROW_ABSOLUTE) != 0; }, sOld.substr(0, 1000)},
+        {"bSetSize larger", [](CDiskFile& cl) { return cl.bSetSize(10, eGROW_RELATIVE) != 0; },
+         sOld + std::string(10, '\0')},
+        {"bIncreaseSize", [](CDiskFile& cl) { return cl.bIncreaseSize(5000) != 0; }, sOld + std::string(5000, '\0')},
+        {"bExtendFile", [](CDiskFile& cl) { return cl.bExtendFile(150000) != 0; }, sOld + std::string(50000, '\0')},
+        {"bWriteString", [](CDiskFile& cl) { return cl.bSeek(0, eSEEK_END) && cl.bWriteString("%0*d", 3000, 7); },
+         sOld + std::string(2999, '0') + "7"},
+    };
+    for (const Case& c : aCases) {
+        zvtest::Sweep(
+            c.pszName, [&] { WriteFile(path(), sOld); },
+            [&] {
+                CDiskFile cl;
+                if (!cl.bOpen(path().c_str(), eACCESS_READWRITE, eSHARE_EXCLUSIVE, eCREATE_OPEN, eFLAG_NONE, nullptr))
+                    return false;
+                return c.fn(cl);
+            },
+            [&](bool bOk, bool) {
+                const std::string s = sReadFile(path());
+                EXPECT_TRUE(s == c.sNew || (!bOk && s == sOld)) << s.size();
+            });
+    }
 }
 
 } // namespace

@@ -10,6 +10,10 @@
 #include <vector>
 
 #include "support/CompressSamples.h"
+#include "support/FaultInjection.h"
+#include "tools/zvzlw/Zvzlw.h"
+
+#include <fcntl.h>
 
 namespace {
 
@@ -166,6 +170,66 @@ TEST_F(ZvzlwTest, BlocsCorrompus)
         EXPECT_EQ(rFlux.nCode, 1);
         EXPECT_NE(rFlux.strErreur.find("zvzlw: (stdin): "), std::string::npos);
     }
+}
+
+// Under injected faults, in this process: every call of a compression or an expansion to a
+// file fails in turn. The output then holds its former content (absent for a new file) or the
+// whole new one, and the input is never touched.
+TEST_F(ZvzlwTest, SortiesFichiersSousPannesInjectees)
+{
+    const Octets abTexte = zvtest::TextePseudo(150000, 5);
+    const Octets abAncien = {'o', 'l', 'd'};
+    Ecrit("ref", abTexte);
+    ASSERT_EQ(Shell("Z -c ref > ref.zlw").nCode, 0);
+    const Octets abBloc = Lit("ref.zlw");
+    // The messages of the failed runs go to /dev/null for the time of the sweeps.
+    const int fdErreur = dup(STDERR_FILENO);
+    const int fdNul = open("/dev/null", O_WRONLY);
+    ASSERT_GE(fdErreur, 0);
+    ASSERT_GE(fdNul, 0);
+    dup2(fdNul, STDERR_FILENO);
+    close(fdNul);
+    struct Cas {
+        const char* pszNom;
+        std::vector<std::string> vArgs;
+        std::string strEntree, strSortie;
+        const Octets* pabEntree;
+        const Octets* pabNouveau;
+        bool bAncien; // the output exists before
+    };
+    const Cas aCas[] = {
+        {"zvzlw FILE (new output)", {"zvzlw", "a"}, "a", "a.zlw", &abTexte, &abBloc, false},
+        {"zvzlw -f FILE (over an output)", {"zvzlw", "-f", "a"}, "a", "a.zlw", &abTexte, &abBloc, true},
+        {"zvzlw -d FILE (new output)", {"zvzlw", "-d", "b.zlw"}, "b.zlw", "b", &abBloc, &abTexte, false},
+        {"zvzlw -df FILE (over an output)", {"zvzlw", "-df", "b.zlw"}, "b.zlw", "b", &abBloc, &abTexte, true},
+    };
+    for (const Cas& c : aCas) {
+        zvtest::Sweep(
+            c.pszNom,
+            [&] {
+                unlink((m_strRep + "/" + c.strSortie).c_str());
+                Ecrit(c.strEntree, *c.pabEntree);
+                if (c.bAncien)
+                    Ecrit(c.strSortie, abAncien);
+            },
+            [&] {
+                std::vector<std::string> vArgs = c.vArgs;
+                vArgs.back() = m_strRep + "/" + vArgs.back();
+                std::vector<char*> vArgv;
+                for (std::string& s : vArgs)
+                    vArgv.push_back(&s[0]);
+                vArgv.push_back(nullptr);
+                return ZVZLW_nMain(static_cast<int>(vArgs.size()), vArgv.data()) == 0;
+            },
+            [&](bool bOk, bool) {
+                const bool bNouveau = Existe(c.strSortie) && Lit(c.strSortie) == *c.pabNouveau;
+                const bool bAvant = c.bAncien ? Existe(c.strSortie) && Lit(c.strSortie) == abAncien : !Existe(c.strSortie);
+                EXPECT_TRUE(bOk ? bNouveau : bNouveau || bAvant) << Lit(c.strSortie).size();
+                EXPECT_TRUE(Lit(c.strEntree) == *c.pabEntree);
+            });
+    }
+    dup2(fdErreur, STDERR_FILENO);
+    close(fdErreur);
 }
 
 }  // namespace

@@ -1,4 +1,11 @@
-// zvzlw: compresses and expands files or standard streams in the block format, like gzip -c and gzip -dc.
+// Zvzlw: the zvzlw program (compresses and expands files or standard streams in the block
+// format, like gzip -c and gzip -dc), callable in the process for the tests.
+#include "tools/zvzlw/Zvzlw.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstdint>
@@ -9,6 +16,8 @@
 #include <vector>
 
 #include "base/compress/CCompresseur.h"
+#include "base/files/CRemplacementAtomique.h"
+#include "base/system/AppelsSysteme.h"
 #include "base/system/GrandBloc.h"
 
 namespace {
@@ -78,44 +87,46 @@ private:
     size_t m_nCapacite = 0;
 };
 
-// Reads the whole stream, sized at once when it is a file. False on a read error (errno
-// kept) or when the memory is not there (errno ENOMEM).
-bool __bLitTout(FILE* pf, COctets* pab)
+// Reads the whole input open on fd, sized at once when it is a regular file. False on a read
+// error (errno kept) or when the memory is not there (errno ENOMEM).
+bool __bLitTout(int fd, const char* pszNom, COctets* pab)
 {
     size_t nCapacite = 1 << 20;
-    if (std::fseek(pf, 0, SEEK_END) == 0) {
-        const long n = std::ftell(pf);
-        if (n >= 0 && std::fseek(pf, 0, SEEK_SET) == 0)
-            nCapacite = size_t(n) + 1;  // + 1: the end of file is seen without a regrowth
-    }
-    std::clearerr(pf);
+    struct stat64 st;
+    if (SYS_bFstat(fd, &st, pszNom) && S_ISREG(st.st_mode) && static_cast<unsigned long long>(st.st_size) < SIZE_MAX)
+        nCapacite = size_t(st.st_size) + 1; // + 1: the end of file is seen without a regrowth
     size_t nLu = 0;
     for (;;) {
         if (!pab->bReserve(nCapacite)) {
             errno = ENOMEM;
             return false;
         }
-        nLu += std::fread(pab->data() + nLu, 1, nCapacite - nLu, pf);
-        if (nLu < nCapacite) {
-            if (std::ferror(pf))
-                return false;
-            if (std::feof(pf))
-                break;
-            continue;
-        }
+        size_t n = 0;
+        if (!SYS_bReadAll(fd, pab->data() + nLu, nCapacite - nLu, &n, pszNom))
+            return false;
+        nLu += n;
+        if (nLu < nCapacite)
+            break; // the end of the input
         nCapacite *= 2;
     }
     pab->SetTaille(nLu);
     return true;
 }
 
-bool __bEcrit(FILE* pf, const void* p, size_t n)
+// Where the output goes: standard output, a new file, or a file replaced as a whole.
+struct _stSORTIE {
+    int fd = STDOUT_FILENO;
+    const char* pszNom = "(stdout)";
+    CRemplacementAtomique* pclRemplacement = nullptr;
+};
+
+bool __bEcrit(const _stSORTIE& stSortie, const void* p, size_t n)
 {
-    return n == 0 || std::fwrite(p, 1, n, pf) == n;
+    return n == 0 || SYS_bWriteAll(stSortie.fd, p, n, nullptr, stSortie.pszNom);
 }
 
-// One block of the whole input onto pf.
-bool __bCompresse(const COctets& abEntree, FILE* pf, const _stOPTIONS& stOptions,
+// One block of the whole input onto the output.
+bool __bCompresse(const COctets& abEntree, const _stSORTIE& stSortie, const _stOPTIONS& stOptions,
                   const std::string& strNom)
 {
     if (abEntree.size() > CCompresseurBase::dwENTREE_MAX) {
@@ -140,7 +151,7 @@ bool __bCompresse(const COctets& abEntree, FILE* pf, const _stOPTIONS& stOptions
         __Erreur(strNom, "compression failed");
         return false;
     }
-    if (!__bEcrit(pf, abBloc.data(), dwBloc)) {
+    if (!__bEcrit(stSortie, abBloc.data(), dwBloc)) {
         __Erreur(strNom, "write error: %s", std::strerror(errno));
         return false;
     }
@@ -157,9 +168,9 @@ const char* __pszMethode(uint8_t by)
     }
 }
 
-// Walks the blocks of the input: expands each onto pf, or lists it (pf null). Reports the
-// first bad block with its offset.
-bool __bParcourtBlocs(const COctets& abEntree, FILE* pf, const std::string& strNom)
+// Walks the blocks of the input: expands each onto the output, or lists it (no output).
+// Reports the first bad block with its offset.
+bool __bParcourtBlocs(const COctets& abEntree, const _stSORTIE* pstSortie, const std::string& strNom)
 {
     const CCompresseurBase& clBase = CCompresseur::ms_clCompresseurZLW;
     size_t nPos = 0;
@@ -192,7 +203,7 @@ bool __bParcourtBlocs(const COctets& abEntree, FILE* pf, const std::string& strN
                      static_cast<unsigned long long>(qwBloc), nReste);
             return false;
         }
-        if (!pf) {
+        if (!pstSortie) {
             std::printf("%s: block %u at offset %zu: %s, %llu bytes, expands to %u bytes (%.1f%%)\n",
                         strNom.c_str(), nBloc, nPos, __pszMethode(byMethode),
                         static_cast<unsigned long long>(qwBloc), dwTaille,
@@ -215,7 +226,7 @@ bool __bParcourtBlocs(const COctets& abEntree, FILE* pf, const std::string& strN
                 __Erreur(strNom, "corrupt block at offset %zu", nPos);
                 return false;
             }
-            if (!__bEcrit(pf, abSortie.data(), dwTaille)) {
+            if (!__bEcrit(*pstSortie, abSortie.data(), dwTaille)) {
                 __Erreur(strNom, "write error: %s", std::strerror(errno));
                 return false;
             }
@@ -250,15 +261,15 @@ bool __bTraite(const char* pszEntree, const _stOPTIONS& stOptions)
     }
 
     COctets abEntree;
-    FILE* pfEntree = bStandard ? stdin : std::fopen(pszEntree, "rb");
-    if (!pfEntree) {
+    const int fdEntree = bStandard ? STDIN_FILENO : SYS_nOpen(pszEntree, O_RDONLY | O_CLOEXEC);
+    if (fdEntree < 0) {
         __Erreur(strNom, "cannot open: %s", std::strerror(errno));
         return false;
     }
-    const bool bLu = __bLitTout(pfEntree, &abEntree);
+    const bool bLu = __bLitTout(fdEntree, strNom.c_str(), &abEntree);
     const int nErreurLecture = errno;
     if (!bStandard)
-        std::fclose(pfEntree);
+        SYS_bClose(fdEntree, pszEntree);
     if (!bLu) {
         __Erreur(strNom, "read error: %s", std::strerror(nErreurLecture));
         return false;
@@ -267,35 +278,55 @@ bool __bTraite(const char* pszEntree, const _stOPTIONS& stOptions)
     if (stOptions.bListe)
         return __bParcourtBlocs(abEntree, nullptr, strNom);
 
-    FILE* pfSortie = stdout;
+    // Without -f an existing file is never replaced: the output is created only when absent,
+    // and removed again on failure. With -f it replaces the file as a whole, so that a failure
+    // leaves the former file as it was.
+    _stSORTIE stSortie;
+    CRemplacementAtomique clRemplacement;
     if (!strSortie.empty()) {
-        // Without -f an existing file is never replaced ("x": created only when absent).
-        pfSortie = std::fopen(strSortie.c_str(), stOptions.bForce ? "wb" : "wbx");
-        if (!pfSortie) {
-            __Erreur(strSortie, errno == EEXIST ? "already exists; use -f to overwrite" : "cannot create: %s",
-                     std::strerror(errno));
-            return false;
+        stSortie.pszNom = strSortie.c_str();
+        if (stOptions.bForce) {
+            if (!clRemplacement.bOuvre(strSortie.c_str(), -1)) {
+                __Erreur(strSortie, "cannot create: %s", std::strerror(errno));
+                return false;
+            }
+            stSortie.fd = clRemplacement.nGetFd();
+            stSortie.pclRemplacement = &clRemplacement;
+        } else {
+            stSortie.fd = SYS_nOpen(strSortie.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (stSortie.fd < 0) {
+                __Erreur(strSortie, errno == EEXIST ? "already exists; use -f to overwrite" : "cannot create: %s",
+                         std::strerror(errno));
+                return false;
+            }
         }
     }
-    bool bOk = stOptions.bExpanse ? __bParcourtBlocs(abEntree, pfSortie, strNom)
-                                  : __bCompresse(abEntree, pfSortie, stOptions, strNom);
-    if (pfSortie != stdout) {
-        if (std::fclose(pfSortie) != 0 && bOk) {
+    bool bOk = stOptions.bExpanse ? __bParcourtBlocs(abEntree, &stSortie, strNom)
+                                  : __bCompresse(abEntree, stSortie, stOptions, strNom);
+    if (stSortie.pclRemplacement) {
+        if (bOk && !clRemplacement.bValide()) {
             __Erreur(strSortie, "write error: %s", std::strerror(errno));
             bOk = false;
         }
+        // Not validated: the destructor drops the new content.
+    } else if (stSortie.fd != STDOUT_FILENO) {
+        // Closed in every case; a sync or a close that fails is a failed write.
+        bool bEcrit = !bOk || SYS_bSync(stSortie.fd, stSortie.pszNom);
+        const int nErreur = errno;
+        bEcrit = SYS_bClose(stSortie.fd, stSortie.pszNom) && bEcrit;
+        if (bOk && !bEcrit) {
+            __Erreur(strSortie, "write error: %s", std::strerror(errno ? errno : nErreur));
+            bOk = false;
+        }
         if (!bOk)
-            std::remove(strSortie.c_str());
-    } else if (std::fflush(stdout) != 0 && bOk) {
-        __Erreur("(stdout)", "write error: %s", std::strerror(errno));
-        bOk = false;
+            SYS_bUnlink(strSortie.c_str());
     }
     return bOk;
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
+int ZVZLW_nMain(int argc, char** argv)
 {
     _stOPTIONS stOptions;
     std::vector<const char*> tabEntrees;
@@ -337,6 +368,11 @@ int main(int argc, char** argv)
     for (const char* psz : tabEntrees) {
         if (!__bTraite(psz, stOptions))
             nCode = 1;
+    }
+    // The listing goes through the C library's buffer.
+    if (std::fflush(stdout) != 0 && nCode == 0) {
+        std::fprintf(stderr, "zvzlw: (stdout): write error: %s\n", std::strerror(errno));
+        nCode = 1;
     }
     return nCode;
 }
