@@ -1,10 +1,14 @@
-// Profile files: reading values and lists, writing and deleting keys and sections in place.
+// Profile files: reading values and lists, writing and deleting keys and sections.
 #include "base/settings/Profile.h"
 
 #include "base/files/CDiskFile.h"
+#include "base/files/CRemplacementAtomique.h"
+#include "base/system/AppelsSysteme.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <fcntl.h>
 #include <cstring>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -36,12 +40,13 @@ bool bEqualNoCase(const char* a, const char* b, std::size_t n)
     return true;
 }
 
-// Sequential reader of the lines of a stream, of any length. A line is handed out as a
-// pointer into the reader's block and its length, "\n" included when present, with the
-// offset of its first byte in the file. The pointer is valid until the next call.
+// Sequential reader of the lines of a file open on a descriptor, of any length. A line is
+// handed out as a pointer into the reader's block and its length, "\n" included when present,
+// with the offset of its first byte in the file. The pointer is valid until the next call.
+// A read failure ends the lines as the end of the file would.
 class CLineReader {
 public:
-    explicit CLineReader(FILE* pFile) : m_pFile(pFile), m_block(kBlock) {}
+    CLineReader(int nFd, const char* pszPath) : m_nFd(nFd), m_pszPath(pszPath), m_block(kBlock) {}
 
     bool bNext(const char*& pLine, std::size_t& nLen, int64_t& oStart)
     {
@@ -68,10 +73,11 @@ public:
             }
             if (m_nEnd == m_block.size())
                 m_block.resize(m_block.size() * 2);
-            const std::size_t nRead = std::fread(m_block.data() + m_nEnd, 1, m_block.size() - m_nEnd, m_pFile);
-            m_nEnd += nRead;
-            if (nRead == 0)
+            const ssize_t nRead = SYS_nReadSome(m_nFd, m_block.data() + m_nEnd, m_block.size() - m_nEnd, m_pszPath);
+            if (nRead <= 0)
                 m_bEof = true;
+            else
+                m_nEnd += static_cast<std::size_t>(nRead);
         }
     }
 
@@ -80,7 +86,8 @@ public:
 
 private:
     static constexpr std::size_t kBlock = 64 * 1024;
-    FILE* m_pFile;
+    int m_nFd;
+    const char* m_pszPath; // for the failure record
     std::vector<char> m_block;
     std::size_t m_nBegin = 0, m_nEnd = 0;
     int64_t m_oBegin = 0;
@@ -286,18 +293,158 @@ int nDecimal(const char* psz)
     return nValue > INT_MAX ? INT_MAX : static_cast<int>(nValue);
 }
 
-// Opens a regular file only: a device or a pipe could feed the line reader without end.
-FILE* pOpenRegular(const std::string& sPath, const char* pszMode)
+// Opens a regular file for reading only: a device or a pipe could feed the line reader without
+// end (and opening a pipe waits for a writer unless O_NONBLOCK is given). -1 otherwise; errno
+// EINVAL for something else than a regular file.
+int nOpenRegular(const std::string& sPath)
 {
-    FILE* pFile = fopen64(sPath.c_str(), pszMode);
+    const int nFd = SYS_nOpen(sPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (nFd < 0)
+        return -1;
     struct stat64 st;
-    if (pFile && (fstat64(fileno(pFile), &st) != 0 || !S_ISREG(st.st_mode))) {
-        std::fclose(pFile);
-        pFile = nullptr;
+    const bool bStat = SYS_bFstat(nFd, &st, sPath.c_str());
+    if (!bStat || !S_ISREG(st.st_mode)) {
+        const int nErr = !bStat ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        SYS_bClose(nFd, sPath.c_str());
+        errno = nErr;
+        return -1;
     }
-    return pFile;
+    return nFd;
 }
 
+// The whole content of a profile file; false when it exists but cannot be read whole, or is
+// not a regular file. A missing file is empty (*pbExists false).
+bool bReadWhole(const std::string& sPath, std::string& sContent, bool* pbExists)
+{
+    sContent.clear();
+    *pbExists = false;
+    const int nFd = nOpenRegular(sPath);
+    if (nFd < 0)
+        return errno == ENOENT;
+    *pbExists = true;
+    bool bOk = true;
+    std::size_t nDone = 0;
+    for (std::size_t nRoom = 64 * 1024;; nRoom *= 2) {
+        sContent.resize(nRoom);
+        std::size_t nRead = 0;
+        bOk = SYS_bReadAll(nFd, &sContent[nDone], nRoom - nDone, &nRead, sPath.c_str());
+        nDone += nRead;
+        if (!bOk || nDone < nRoom)
+            break;
+    }
+    sContent.resize(nDone);
+    const int nErr = errno;
+    SYS_bClose(nFd, sPath.c_str());
+    errno = nErr;
+    return bOk;
+}
+
+// The lines of a text in memory, each with its offset and its "\n" when it has one.
+class CTextLines {
+public:
+    explicit CTextLines(const std::string& s, std::size_t nFrom = 0) : m_s(s), m_nPos(nFrom) {}
+    bool bNext(const char*& p, std::size_t& n, std::size_t& o)
+    {
+        if (m_nPos >= m_s.size())
+            return false;
+        const std::size_t nLf = m_s.find('\n', m_nPos);
+        const std::size_t nEnd = nLf == std::string::npos ? m_s.size() : nLf + 1;
+        p = m_s.data() + m_nPos;
+        n = nEnd - m_nPos;
+        o = m_nPos;
+        m_nPos = nEnd;
+        return true;
+    }
+
+private:
+    const std::string& m_s;
+    std::size_t m_nPos;
+};
+
+std::string sKeyLine(const char* pszKey, const char* pszValue)
+{
+    return std::string(pszKey) + " = " + pszValue + "\n";
+}
+
+// Appends at the end, first ending a last line that lacks its "\n" (the new line would
+// otherwise run on from the old one): the header when given, then the key line when there is
+// a value.
+void Append(std::string& s, const char* pszHeader, const char* pszKey, const char* pszValue)
+{
+    if (!s.empty() && s.back() != '\n')
+        s += '\n';
+    if (pszHeader)
+        s += std::string("[") + pszHeader + "]\n";
+    if (pszKey && pszValue)
+        s += sKeyLine(pszKey, pszValue);
+}
+
+// The writer's change made to the text of the file. The writer compares names exactly and
+// finds a header only at the very start of a line.
+void ApplyWrite(std::string& s, const char* pszSection, const char* pszKey, const char* pszValue)
+{
+    const std::string sHeader = std::string("[") + pszSection + "]";
+    CTextLines lines(s);
+    const char* p;
+    std::size_t n, o;
+    bool bSection = false;
+    std::size_t oHeader = 0;
+    while (lines.bNext(p, n, o)) {
+        if (n >= sHeader.size() && std::memcmp(p, sHeader.data(), sHeader.size()) == 0) {
+            bSection = true;
+            oHeader = o;
+            break;
+        }
+    }
+    if (!bSection) {
+        if (pszKey)
+            Append(s, pszSection, pszKey, pszValue);
+        return;
+    }
+
+    if (!pszKey) {
+        // The whole section, up to the next line beginning with "[".
+        std::size_t oEnd = s.size();
+        while (lines.bNext(p, n, o))
+            if (p[0] == '[') {
+                oEnd = o;
+                break;
+            }
+        s.erase(oHeader, oEnd - oHeader);
+        return;
+    }
+
+    const std::size_t nKey = std::strlen(pszKey);
+    std::size_t oInsert = std::string::npos;
+    while (lines.bNext(p, n, o)) {
+        if (oInsert == std::string::npos && (p[0] == '[' || p[0] == '\n' || p[0] == '\r'))
+            oInsert = o;
+        if (p[0] == '[')
+            break;
+        if (n > nKey && std::memcmp(p, pszKey, nKey) == 0 && (p[nKey] == '=' || p[nKey] == ' ' || p[nKey] == '\t')) {
+            s.replace(o, n, pszValue ? sKeyLine(pszKey, pszValue) : std::string());
+            return;
+        }
+    }
+    if (!pszValue)
+        return;
+    if (oInsert != std::string::npos)
+        s.insert(oInsert, sKeyLine(pszKey, pszValue));
+    else
+        Append(s, nullptr, pszKey, pszValue);
+}
+
+// Writes the whole new text of the file in one step: beside it, then renamed over it.
+bool bWriteWhole(const std::string& sPath, const std::string& sContent)
+{
+    CRemplacementAtomique clFile;
+    return clFile.bOuvre(sPath.c_str(), static_cast<long long>(sContent.size()),
+                         CRemplacementAtomique::eREGULIER_SEULEMENT) &&
+           clFile.bEcrit(sContent.data(), sContent.size()) && clFile.bValide();
+}
+
+// The old in-place helpers below work on FILE streams for their callers; the profile calls
+// themselves no longer use them.
 int64_t oTell(FILE* pFile)
 {
     return ftello64(pFile);
@@ -306,76 +453,6 @@ int64_t oTell(FILE* pFile)
 bool bSeek(FILE* pFile, int64_t o, int nWhence)
 {
     return fseeko64(pFile, o, nWhence) == 0;
-}
-
-// Appends text at the end of the file, first ending a last line that lacks its "\n" (the
-// new line would otherwise run on from the old one).
-bool bAppend(FILE* pFile, const char* pszHeader, const char* pszKey, const char* pszValue)
-{
-    if (!bSeek(pFile, 0, SEEK_END))
-        return false;
-    const int64_t oLen = oTell(pFile);
-    bool bOk = oLen >= 0;
-    if (bOk && oLen > 0) {
-        char cLast = '\n';
-        bOk = bSeek(pFile, oLen - 1, SEEK_SET) && std::fread(&cLast, 1, 1, pFile) == 1 && bSeek(pFile, 0, SEEK_END);
-        if (bOk && cLast != '\n')
-            bOk = bWriteText(pFile, "\n");
-    }
-    if (bOk && pszHeader)
-        bOk = std::fprintf(pFile, "[%s]\n", pszHeader) > 0;
-    if (bOk && pszKey)
-        bOk = bWriteKey(pFile, pszKey, pszValue);
-    return bOk;
-}
-
-// The writer's side of a write: the file is open for update.
-bool bWriteInFile(FILE* pFile, const char* pszSection, const char* pszKey, const char* pszValue)
-{
-    const std::string sHeader = std::string("[") + pszSection + "]";
-    CLineReader reader(pFile);
-    const char* p;
-    std::size_t n;
-    int64_t o;
-    bool bSection = false;
-    int64_t oHeader = 0;
-    while (reader.bNext(p, n, o)) {
-        if (n >= sHeader.size() && std::memcmp(p, sHeader.data(), sHeader.size()) == 0) {
-            bSection = true;
-            oHeader = o;
-            break;
-        }
-    }
-    if (!bSection)
-        return pszKey ? bAppend(pFile, pszSection, pszKey, pszValue) : true;
-
-    if (!pszKey) {
-        int64_t oEnd = -1;
-        while (reader.bNext(p, n, o))
-            if (p[0] == '[') {
-                oEnd = o;
-                break;
-            }
-        if (oEnd < 0)
-            oEnd = reader.oPosition();
-        return bWriteKey(pFile, oHeader, oEnd, nullptr, nullptr);
-    }
-
-    const std::size_t nKey = std::strlen(pszKey);
-    int64_t oInsert = -1;
-    while (reader.bNext(p, n, o)) {
-        if (oInsert < 0 && (p[0] == '[' || p[0] == '\n' || p[0] == '\r'))
-            oInsert = o;
-        if (p[0] == '[')
-            break;
-        if (n > nKey && std::memcmp(p, pszKey, nKey) == 0 && (p[nKey] == '=' || p[nKey] == ' ' || p[nKey] == '\t'))
-            return bWriteKey(pFile, o, o + static_cast<int64_t>(n), pszKey, pszValue);
-    }
-    if (!pszValue)
-        return true;
-    if (oInsert >= 0)
-        return bWriteKey(pFile, oInsert, oInsert, pszKey, pszValue);
-    return bAppend(pFile, nullptr, pszKey, pszValue);
 }
 
 } // namespace
@@ -399,17 +476,17 @@ unsigned GetPrivateProfileString(const char* pszSection, const char* pszKey, con
         nSize = 0;
     stFound st;
     std::string sPath;
-    FILE* pFile = bResolveForReading(pszFile, sPath) ? pOpenRegular(sPath, "r") : nullptr;
-    if (pFile) {
+    const int nFd = bResolveForReading(pszFile, sPath) ? nOpenRegular(sPath) : -1;
+    if (nFd >= 0) {
         if (nSize > 0)
             pszBuffer[0] = '\0';
-        CLineReader reader(pFile);
+        CLineReader reader(nFd, sPath.c_str());
         if (!pszSection || !*pszSection)
             st = stListSections(reader, pszBuffer, nSize);
         else if (bFindSectionForReading(reader, std::string("[") + pszSection + "]"))
             st = (!pszKey || !*pszKey) ? stListKeys(reader, pszBuffer, nSize)
                                        : stReadValue(reader, pszKey, pszBuffer, nSize);
-        std::fclose(pFile);
+        SYS_bClose(nFd, sPath.c_str());
     }
     if (st.bFound)
         return st.nResult;
@@ -436,13 +513,17 @@ int WritePrivateProfileString(const char* pszSection, const char* pszKey, const 
     // read back: refused.
     if (!pszSection || (pszKey && !*pszKey) || !bResolveForWriting(pszFile, sPath))
         return 0;
-    FILE* pFile = pOpenRegular(sPath, CDiskFile::bExist(sPath.c_str()) ? "r+" : "w+");
-    if (!pFile)
+    // The whole new text is made in memory and written in one step, so that a full disk, an
+    // I/O error or a crash leaves the old file or the new one, never a file cut after the key.
+    std::string sContent;
+    bool bExists = false;
+    if (!bReadWhole(sPath, sContent, &bExists))
         return 0;
-    bool bOk = bWriteInFile(pFile, pszSection, pszKey, pszValue);
-    if (std::fclose(pFile) != 0)
-        bOk = false;
-    return bOk ? 1 : 0;
+    const std::string sOld = sContent;
+    ApplyWrite(sContent, pszSection, pszKey, pszValue);
+    if (bExists && sContent == sOld)
+        return 1; // nothing to change: the file is left as it is
+    return bWriteWhole(sPath, sContent) ? 1 : 0;
 }
 
 unsigned GetProfileString(const char* pszSection, const char* pszKey, const char* pszDefault, char* pszBuffer,

@@ -14,8 +14,11 @@
 // without regard to ASCII letter case; the writer compares them exactly. When a section or a
 // key occurs more than once the first occurrence wins.
 //
-// No state is kept: each call opens, reads (and writes) and closes the file. There is no
-// locking: concurrent writers may lose each other's changes.
+// No state is kept: each call opens, reads (and writes) and closes the file. A write makes the
+// whole new text in memory and puts it in place in one step (base/files/CRemplacementAtomique:
+// written beside the file, synced, renamed over it), so that a full disk, an I/O error or a
+// crash leaves the old file or the new one, never a cut one; a link stays a link, the file keeps
+// its mode and owner. There is no locking: concurrent writers may lose each other's changes.
 //
 // Sizes are in bytes and include the NUL. Names are at most 260 characters once resolved
 // (backslashes turned into slashes first); a longer one is treated as a file that cannot be
@@ -45,8 +48,10 @@ int GetPrivateProfileInt(const char* pszSection, const char* pszKey, int nDefaul
 // Writes "key = value" in the section (creating the file, the section or the key as needed);
 // an absent value removes the key, an absent key removes the whole section up to the next
 // line beginning with "[". The name is used as given (relative to the working directory).
-// Returns 1 on success; 0 when the file cannot be opened (only regular files are), a write
-// fails, the section or the file name is absent, or the key is empty.
+// Returns 1 on success (also when nothing had to change: the file is then left untouched);
+// 0 when the file cannot be read (only regular files are), the new text cannot be written
+// whole (the file keeps its old text), the section or the file name is absent, or the key is
+// empty.
 int WritePrivateProfileString(const char* pszSection, const char* pszKey, const char* pszValue,
                               const char* pszFile);
 
@@ -57,6 +62,8 @@ unsigned GetProfileString(const char* pszSection, const char* pszKey, const char
 int GetProfileInt(const char* pszSection, const char* pszKey, int nDefault);
 int WriteProfileString(const char* pszSection, const char* pszKey, const char* pszValue);
 
+// Helpers on FILE streams for callers that edit a file in place themselves; the calls above do
+// not use them.
 // Writes the text at the current position; true when at least one byte was written.
 bool bWriteText(FILE* pFile, const char* pszText);
 // Writes "key = value\n" at the current position; an absent value writes nothing and

@@ -1,19 +1,23 @@
 // Tests of the profile-file calls: reading values and lists, writing in place, odd files.
 #include "base/settings/Profile.h"
 
+#include "support/FaultInjection.h"
 #include "support/Sentinel.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fstream>
 #include <pwd.h>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -390,6 +394,138 @@ TEST(Profile, WrittenFilesReadBackByConfigParser)
                     "Framework|lang|en-GB\n"
                     "Window|height|600\n"
                     "Empty|blank|\n");
+}
+
+// ---- Under injected faults --------------------------------------------------------------
+
+// Names in a directory, "." and ".." left out.
+std::string sEntries(const std::string& sDir)
+{
+    std::string s;
+    if (DIR* p = opendir(sDir.c_str())) {
+        std::vector<std::string> v;
+        while (const dirent* e = readdir(p))
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                v.push_back(e->d_name);
+        closedir(p);
+        std::sort(v.begin(), v.end());
+        for (const std::string& sName : v)
+            s += sName + ";";
+    }
+    return s;
+}
+
+// A profile whose first key is followed by a long tail of settings: the tail the in-place
+// rewrite used to hold in memory and write back.
+std::string sLongProfile()
+{
+    std::string s = "[Framework]\nVMPATH = /opt/zv/zv150vm.so\n";
+    for (int nSection = 0; nSection < 40; ++nSection) {
+        s += "[Section" + std::to_string(nSection) + "]\n";
+        for (int nKey = 0; nKey < 100; ++nKey)
+            s += "Key" + std::to_string(nKey) + " = value " + std::to_string(nSection * 100 + nKey) + "\n";
+    }
+    return s;
+}
+
+// The data loss of the in-place writer: a changed key made the whole tail be written again, and
+// a failure in that rewrite cut the file there. Every call failing in turn, and a disk that
+// stays full, must leave the old file whole.
+TEST(Profile, TailRewriteFailingAtEveryCallLeavesTheOldFile)
+{
+    TempDir dir;
+    const std::string sFile = dir.path("app.ini");
+    const std::string sOld = sLongProfile();
+    std::string sNew = sOld;
+    sNew.replace(sNew.find("/opt/zv/zv150vm.so"), 18, "/usr/local/NORVELL/lib/zv150vm-longer.so");
+    const zvtest::SweepStats st = zvtest::Sweep(
+        "WritePrivateProfileString (changed key, long tail)", [&] { dir.write("app.ini", sOld); },
+        [&] { return WritePrivateProfileString("Framework", "VMPATH", "/usr/local/NORVELL/lib/zv150vm-longer.so",
+                                               sFile.c_str()) == 1; },
+        [&](bool bOk, bool) {
+            const std::string s = sRead(sFile);
+            EXPECT_TRUE(s == sNew || (!bOk && s == sOld)) << "a file of " << s.size() << " bytes";
+            EXPECT_EQ(sEntries(dir.path("")), "app.ini;");
+        });
+    EXPECT_GT(st.nFailed, 0u);
+
+    // The disk full from the first write on.
+    dir.write("app.ini", sOld);
+    zvtest::FaultInjector injector;
+    zvtest::FaultPlan plan;
+    plan.nNth = 1;
+    plan.nErrno = ENOSPC;
+    plan.bPersistent = true;
+    plan.calls.reset();
+    plan.calls.set(eSYS_WRITE);
+    plan.calls.set(eSYS_PWRITE);
+    injector.Arm(plan);
+    EXPECT_EQ(WritePrivateProfileString("Framework", "VMPATH", "x", sFile.c_str()), 0);
+    injector.Disarm();
+    EXPECT_TRUE(sRead(sFile) == sOld);
+    EXPECT_EQ(sEntries(dir.path("")), "app.ini;");
+    char sz[600];
+    SYS_nFormatLastError(sz, sizeof sz);
+    EXPECT_NE(std::string(sz).find("No space left on device"), std::string::npos) << sz;
+}
+
+TEST(Profile, EveryKindOfWriteUnderInjectedFaults)
+{
+    TempDir dir;
+    const std::string sFile = dir.path("w.ini");
+    const std::string sOld = "[S]\nK = v\nL = long value\n\n[T]\nA = 1\n";
+    const struct {
+        const char *pszName, *section, *key, *value, *after;
+    } cases[] = {
+        {"WritePrivateProfileString (new key)", "S", "M", "m", "[S]\nK = v\nL = long value\nM = m\n\n[T]\nA = 1\n"},
+        {"WritePrivateProfileString (changed key)", "S", "K", "changed", "[S]\nK = changed\nL = long value\n\n[T]\nA = 1\n"},
+        {"WritePrivateProfileString (deleted key)", "S", "L", nullptr, "[S]\nK = v\n\n[T]\nA = 1\n"},
+        {"WritePrivateProfileString (new section)", "U", "X", "x", "[S]\nK = v\nL = long value\n\n[T]\nA = 1\n[U]\nX = x\n"},
+        {"WritePrivateProfileString (deleted section)", "T", nullptr, nullptr, "[S]\nK = v\nL = long value\n\n"},
+    };
+    for (const auto& c : cases) {
+        zvtest::Sweep(
+            c.pszName, [&] { dir.write("w.ini", sOld); },
+            [&] { return WritePrivateProfileString(c.section, c.key, c.value, sFile.c_str()) == 1; },
+            [&](bool bOk, bool) {
+                const std::string s = sRead(sFile);
+                EXPECT_TRUE(s == c.after || (!bOk && s == sOld)) << s;
+                EXPECT_EQ(sEntries(dir.path("")), "w.ini;");
+            });
+    }
+    // A new file: absent or whole.
+    zvtest::Sweep(
+        "WritePrivateProfileString (new file)", [&] { std::remove(sFile.c_str()); },
+        [&] { return WritePrivateProfileString("S", "K", "v", sFile.c_str()) == 1; },
+        [&](bool bOk, bool) {
+            const std::string sNames = sEntries(dir.path(""));
+            EXPECT_TRUE(sNames == "w.ini;" || (!bOk && sNames.empty())) << sNames;
+            if (!sNames.empty()) {
+                EXPECT_EQ(sRead(sFile), "[S]\nK = v\n");
+            }
+        });
+}
+
+TEST(Profile, WritesKeepLinksModeAndLeaveUnchangedFilesAlone)
+{
+    TempDir dir;
+    const std::string sTarget = dir.write("real.ini", "[S]\nK = 1\n");
+    ASSERT_EQ(chmod(sTarget.c_str(), 0600), 0);
+    const std::string sLink = dir.path("link.ini");
+    ASSERT_EQ(symlink("real.ini", sLink.c_str()), 0);
+    EXPECT_EQ(WritePrivateProfileString("S", "K", "2", sLink.c_str()), 1);
+    struct stat st;
+    ASSERT_EQ(lstat(sLink.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(sRead(sTarget), "[S]\nK = 2\n");
+    ASSERT_EQ(stat(sTarget.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    // Removing what is not there changes nothing, not even the file's times.
+    const ino_t nInode = st.st_ino;
+    EXPECT_EQ(WritePrivateProfileString("S", "absent", nullptr, sTarget.c_str()), 1);
+    ASSERT_EQ(stat(sTarget.c_str(), &st), 0);
+    EXPECT_EQ(st.st_ino, nInode);
+    EXPECT_EQ(sRead(sTarget), "[S]\nK = 2\n");
 }
 
 } // namespace
