@@ -17,3 +17,12 @@ if(NOT ZV_SANITIZE)
   endif()
   add_link_options(LINKER:-z,relro LINKER:-z,now)
 endif()
+
+# A 32-bit ABI (i386) gets 64-bit file offsets, sizes and inode numbers, and a 64-bit time_t,
+# in every translation unit of the build alike: without them a stat or a directory read fails
+# (EOVERFLOW) on a file system with 64-bit inode numbers or directory offsets, on a file over
+# 2 GiB, or on a date after January 2038. No layout shared with the runtime holds an off_t or
+# a time_t (tests/abi checks it), so the runtime sees the same records either way.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  add_compile_definitions(_FILE_OFFSET_BITS=64 _TIME_BITS=64)
+endif()

@@ -21,6 +21,11 @@
 #include <utility>
 #include <vector>
 
+// Directory reads and stat on any file system and file size: 64-bit inode numbers, directory
+// offsets and sizes (the build gives a 32-bit ABI _FILE_OFFSET_BITS=64).
+static_assert(sizeof(ino_t) == 8 && sizeof(off_t) == 8, "64-bit inode numbers and file offsets");
+static_assert(sizeof(time_t) == 8, "file times after January 2038");
+
 namespace {
 
 constexpr unsigned kMax = CDiskFile::ZV_MAX_PATH;

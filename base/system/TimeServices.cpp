@@ -9,6 +9,9 @@
 #include <sys/stat.h>
 #include <sys/time.h>
 
+// Dates after January 2038 (the build gives a 32-bit ABI _TIME_BITS=64).
+static_assert(sizeof(time_t) == 8, "a 64-bit time_t");
+
 namespace {
 
 // Seconds from 1 January 1601 to 1 January 1970, and file-time units per second.
