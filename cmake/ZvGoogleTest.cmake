@@ -8,12 +8,19 @@ set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
 add_subdirectory("${ZV_GOOGLETEST_SOURCE}" "${CMAKE_BINARY_DIR}/_googletest" EXCLUDE_FROM_ALL SYSTEM)
 include(GoogleTest)
 
-# zv_add_test(name SOURCES... [LIBS ...]): one test executable, its cases registered one by one.
+include(${CMAKE_CURRENT_LIST_DIR}/ZvTestHarness.cmake)
+
+# zv_add_test(name SOURCES... [LIBS ...] [TIME_LIMIT seconds]): one test executable, its cases
+# registered one by one, each with the time limit (default ZV_TEST_TIME_LIMIT, see
+# cmake/ZvTestHarness.cmake).
 function(zv_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIME_LIMIT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE zv_warnings gtest gmock gtest_main ${ARG_LIBS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+  zv_test_runner(${name} ${ARG_TIME_LIMIT})
+  zv_test_limit(limit ${ARG_TIME_LIMIT})
+  math(EXPR timeout "${limit} + 30")
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "ZV_TEST_BINARY_DIR=${CMAKE_BINARY_DIR}")
+                       PROPERTIES ENVIRONMENT "${ZV_TEST_MARK}" TIMEOUT ${timeout} FIXTURES_REQUIRED zv_suite)
 endfunction()

@@ -6,3 +6,5 @@ set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_FLAGS_INIT "-m32")
 set(CMAKE_CXX_FLAGS_INIT "-m32")
 set(CMAKE_LIBRARY_ARCHITECTURE i386-linux-gnu)
+# The user-mode emulator that runs these programs where the machine cannot.
+set(ZV_TARGET_QEMU qemu-i386)

@@ -15,7 +15,8 @@ run(${CMAKE_COMMAND} -S ${CONSUMER_SOURCE} -B ${CONSUMER_BUILD}
     "-DCMAKE_C_FLAGS=${C_FLAGS}" "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}"
     "-DCMAKE_LIBRARY_ARCHITECTURE=${LIB_ARCH}")
 run(${CMAKE_COMMAND} --build ${CONSUMER_BUILD})
-run(${CONSUMER_BUILD}/zvbase_consumer)
+# EMULATOR: what runs programs of this ABI when the machine cannot (empty: nothing needed).
+run(${EMULATOR} ${CONSUMER_BUILD}/zvbase_consumer)
 if(NOT last_output MATCHES "consumer ok")
   message(FATAL_ERROR "consumer printed: ${last_output}")
 endif()
@@ -40,7 +41,7 @@ set(host ${CONSUMER_BUILD}/zvexternal_host)
 separate_arguments(c_flags UNIX_COMMAND "${C_FLAGS}")
 run(${C_COMPILER} ${c_flags} -std=c99 -Wall -Wextra -Werror -I${PREFIX}/include/zvexternal
     ${CONSUMER_SOURCE}/zvexternal_host.c -o ${host} -L${PREFIX}/${LIBDIR} -lzvexternal)
-run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${PREFIX}/${LIBDIR} ${host} ${RUNTIME})
+run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${PREFIX}/${LIBDIR} ${EMULATOR} ${host} ${RUNTIME})
 if(NOT last_output MATCHES "host ok")
   message(FATAL_ERROR "zvexternal host printed: ${last_output}")
 endif()

@@ -16,6 +16,7 @@
 
 #include "base/containers/CSimpleBuffer.h"
 #include "support/CompressSamples.h"
+#include "support/Emulation.h"
 #include "support/Sentinel.h"
 
 namespace {
@@ -78,6 +79,7 @@ class EmbeddedBlockTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ZVTEST_SKIP_UNLESS_CHILDREN_RUN();
         char szModele[] = "/tmp/zvexe-embed-XXXXXX";
         ASSERT_NE(nullptr, mkdtemp(szModele));
         m_strRep = szModele;

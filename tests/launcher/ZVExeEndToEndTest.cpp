@@ -1,4 +1,5 @@
 // Whole launches of the real ZVExe: one patched copy per case, stand-in runtimes and scripts placed around it.
+#include "support/Emulation.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +82,7 @@ class ZVExeEndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ZVTEST_SKIP_UNLESS_CHILDREN_RUN();
         char szModele[] = "/tmp/zvexe-e2e-XXXXXX";
         ASSERT_NE(nullptr, mkdtemp(szModele));
         m_sRacine = szModele;

@@ -1,6 +1,8 @@
 // Processes of the daemon tests: runs with a time limit, reaping of orphans, what /proc says.
 #include "service/ProcessusTest.h"
 
+#include "support/Emulation.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -36,11 +38,44 @@ void Pause()
     nanosleep(&st, nullptr);
 }
 
+// The parent of pid as /proc shows it, and its state ('\0' when there is no such process).
+pid_t PidParent(pid_t pid, char* pcEtat)
+{
+    const std::string s = zvtest::sReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const size_t n = s.rfind(')');
+    if (n == std::string::npos || n + 4 > s.size()) {
+        *pcEtat = '\0';
+        return 0;
+    }
+    *pcEtat = s[n + 2];
+    return static_cast<pid_t>(std::atol(s.c_str() + n + 4));
+}
+
+// Every process /proc shows, with its parent.
+std::map<pid_t, pid_t> Parents()
+{
+    std::map<pid_t, pid_t> map;
+    DIR* pDir = opendir("/proc");
+    if (pDir == nullptr)
+        return map;
+    while (dirent* p = readdir(pDir)) {
+        const pid_t pid = static_cast<pid_t>(std::atoi(p->d_name));
+        char cEtat;
+        if (pid > 0) {
+            const pid_t pidParent = PidParent(pid, &cEtat);
+            if (cEtat != '\0')
+                map[pid] = pidParent;
+        }
+    }
+    closedir(pDir);
+    return map;
+}
+
 } // namespace
 
-void PT_DevientRecuperateur()
+bool PT_bDevientRecuperateur()
 {
-    prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0);
+    return prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0) == 0;
 }
 
 void PT_Recolte()
@@ -63,12 +98,14 @@ bool PT_bAttendFin(pid_t pid, int nMs, int* pnStatut)
             gmapStatuts.erase(it);
             return true;
         }
-        // Not (or no longer) a descendant of this process: ended when /proc shows it dead.
-        if (!PT_bVivant(pid)) {
+        char cEtat;
+        const pid_t pidParent = PidParent(pid, &cEtat);
+        if (pidParent != getpid() && (cEtat == '\0' || cEtat == 'Z' || cEtat == 'X')) {
+            // Not this process's to reap; a last look, should it have been reaped meanwhile.
             PT_Recolte();
             it = gmapStatuts.find(pid);
             if (pnStatut != nullptr)
-                *pnStatut = it != gmapStatuts.end() ? it->second : -1;
+                *pnStatut = it != gmapStatuts.end() ? it->second : knStatutInconnu;
             if (it != gmapStatuts.end())
                 gmapStatuts.erase(it);
             return true;
@@ -77,6 +114,32 @@ bool PT_bAttendFin(pid_t pid, int nMs, int* pnStatut)
             return false;
         Pause();
     }
+}
+
+void PT_TueDescendants()
+{
+    // Killing a process may hand its children to this one: again until none is left.
+    for (int i = 0; i < 50; ++i) {
+        const std::map<pid_t, pid_t> map = Parents();
+        std::vector<pid_t> apid;
+        std::vector<pid_t> apidLignee = {getpid()};
+        for (size_t n = 0; n < apidLignee.size(); ++n) {
+            for (const auto& [pid, pidParent] : map) {
+                if (pidParent == apidLignee[n]) {
+                    apidLignee.push_back(pid);
+                    if (PT_bVivant(pid))
+                        apid.push_back(pid);
+                }
+            }
+        }
+        if (apid.empty())
+            break;
+        for (pid_t pid : apid)
+            kill(pid, SIGKILL);
+        for (pid_t pid : apid)
+            PT_bAttendFin(pid, 2000, nullptr);
+    }
+    PT_Recolte();
 }
 
 int PT_nLance(const std::vector<std::string>& asArgs, int nMs, const std::vector<std::string>& asEnv,
@@ -134,6 +197,7 @@ bool PT_bVivant(pid_t pid)
 std::vector<pid_t> PT_ProcessusDe(const std::string& sChemin)
 {
     std::vector<pid_t> apid;
+    const std::string& sEmulateur = zvtest::sEmulator();
     DIR* pDir = opendir("/proc");
     if (pDir == nullptr)
         return apid;
@@ -147,7 +211,15 @@ std::vector<pid_t> PT_ProcessusDe(const std::string& sChemin)
         if (n <= 0)
             continue;
         szLien[n] = '\0';
-        if (sChemin == szLien && PT_bVivant(pid))
+        bool bTrouve = sChemin == szLien;
+        if (!bTrouve && !sEmulateur.empty() && sEmulateur == szLien) {
+            // "emulator program arguments...": the program is the second word.
+            const std::string sLigne = zvtest::sReadFile("/proc/" + std::to_string(pid) + "/cmdline");
+            const size_t nPremier = sLigne.find('\0');
+            bTrouve = nPremier != std::string::npos && sLigne.compare(nPremier + 1, sChemin.size() + 1,
+                                                                      sChemin.c_str(), sChemin.size() + 1) == 0;
+        }
+        if (bTrouve && PT_bVivant(pid))
             apid.push_back(pid);
     }
     closedir(pDir);

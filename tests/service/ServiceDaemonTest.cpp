@@ -1,6 +1,7 @@
 // Daemon mode end to end: copies of ZVExe started and stopped by start-stop-daemon, their log read from /dev/log.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -13,6 +14,7 @@
 
 #include "service/CSysLogCapture.h"
 #include "service/ProcessusTest.h"
+#include "support/Emulation.h"
 
 namespace {
 
@@ -37,13 +39,14 @@ class ServiceDaemonTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ZVTEST_SKIP_UNLESS_CHILDREN_RUN();
         std::string sRaison;
         m_pclLog = CSysLogCapture::s_pclGet(&sRaison);
         if (m_pclLog == nullptr)
             GTEST_SKIP() << "daemon tests skipped: " << sRaison;
         if (access(kszSSD, X_OK) != 0)
             GTEST_SKIP() << "daemon tests skipped: " << kszSSD << " is not installed";
-        PT_DevientRecuperateur();
+        m_bRecuperateur = PT_bDevientRecuperateur();
         char szModele[] = "/tmp/zvsvc-XXXXXX";
         ASSERT_NE(nullptr, mkdtemp(szModele));
         m_sRep = szModele;
@@ -58,7 +61,10 @@ protected:
     {
         if (m_sRep.empty())
             return;
-        // Whatever still runs from this case is ended, so that no case leaves a process behind.
+        // Whatever still runs from this case is ended, so that no case leaves a process behind,
+        // whether it failed or not: every descendant (the daemons too, when this process is
+        // their reaper), and every process of the programs installed here.
+        PT_TueDescendants();
         for (const std::string& sExe : m_asExes) {
             for (pid_t pid : PT_ProcessusDe(sExe)) {
                 kill(pid, SIGKILL);
@@ -84,15 +90,49 @@ protected:
     // The application library of the installed program.
     void Script(const std::string& sTexte) { zvtest::WriteFile(m_sExe + ".ZVL", sTexte); }
 
+    // How start-stop-daemon recognises the program: by its executable, as an operator would
+    // say; under user-mode emulation /proc/PID/exe names the emulator, so by its name.
+    std::vector<std::string> Reconnaissance(bool bLancement) const
+    {
+        if (zvtest::sEmulator().empty())
+            return {"--exec", m_sExe};
+        std::vector<std::string> as = {"--name", m_sExe.substr(m_sExe.rfind('/') + 1)};
+        if (bLancement) {
+            as.push_back("--startas");
+            as.push_back(m_sExe);
+        }
+        return as;
+    }
+
     int Start(const std::vector<std::string>& asPlus = {})
     {
-        std::vector<std::string> as = {kszSSD, "--start", "--pidfile", m_sPid, "--exec", m_sExe, "--", "--SERVICE",
-                                       m_sNom};
+        std::vector<std::string> as = {kszSSD, "--start", "--pidfile", m_sPid};
+        const std::vector<std::string> asExe = Reconnaissance(true);
+        as.insert(as.end(), asExe.begin(), asExe.end());
+        as.insert(as.end(), {"--", "--SERVICE", m_sNom});
         as.insert(as.end(), asPlus.begin(), asPlus.end());
         return PT_nLance(as, knDelai);
     }
 
-    int Stop() { return PT_nLance({kszSSD, "--stop", "--pidfile", m_sPid, "--exec", m_sExe, "--retry", "TERM/5"}, knDelai); }
+    int Stop()
+    {
+        std::vector<std::string> as = {kszSSD, "--stop", "--pidfile", m_sPid, "--retry", "TERM/5"};
+        const std::vector<std::string> asExe = Reconnaissance(false);
+        as.insert(as.end(), asExe.begin(), asExe.end());
+        return PT_nLance(as, knDelai);
+    }
+
+    // The daemon ended with code 0. Its status reaches this process only as the reaper of
+    // its orphans, which it cannot always be (qemu-user lacks PR_SET_CHILD_SUBREAPER): an
+    // unknown status is then accepted, the end itself having been seen.
+    ::testing::AssertionResult FinPropre(int nStatut) const
+    {
+        if (nStatut == knStatutInconnu && !m_bRecuperateur)
+            return ::testing::AssertionSuccess();
+        if (WIFEXITED(nStatut) && WEXITSTATUS(nStatut) == 0)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "status " << nStatut;
+    }
 
     // The program itself, not through start-stop-daemon.
     int Direct(const std::vector<std::string>& asArgs)
@@ -129,6 +169,7 @@ protected:
     }
 
     CSysLogCapture* m_pclLog = nullptr;
+    bool m_bRecuperateur = false;
     std::string m_sRep, m_sExe, m_sNom, m_sPid;
     std::vector<std::string> m_asExes;
 };
@@ -175,7 +216,7 @@ TEST_F(ServiceDaemonTest, StartsDetachedWritesPidFileLogsAndStopsOnSigterm)
     ASSERT_EQ(0, Stop());
     int nStatut = -1;
     ASSERT_TRUE(PT_bAttendFin(pid, knDelai, &nStatut));
-    EXPECT_TRUE(WIFEXITED(nStatut) && WEXITSTATUS(nStatut) == 0) << "status " << nStatut;
+    EXPECT_TRUE(FinPropre(nStatut));
     EXPECT_FALSE(PT_bExiste(m_sPid));
     EXPECT_TRUE(bLog(gsServiceArrete, 6));
 }
@@ -209,6 +250,10 @@ TEST_F(ServiceDaemonTest, StartedByProcessOneItDoesNotForkButStillCleansUp)
     const pid_t pidUnshare = fork();
     ASSERT_GE(pidUnshare, 0);
     if (pidUnshare == 0) {
+        // Nothing of the test's output stays open in the namespace: its reader waits for none.
+        const int fdNul = open("/dev/null", O_RDWR);
+        for (int fd = 0; fd < 3; ++fd)
+            dup2(fdNul, fd);
         const std::string sCommande = "'" + m_sExe + "' --SERVICE " + m_sNom + "; exit $?";
         execl("/usr/bin/unshare", "unshare", "--pid", "--fork", "/bin/sh", "-c", sCommande.c_str(),
               static_cast<char*>(nullptr));
@@ -255,7 +300,7 @@ TEST_F(ServiceDaemonTest, FiftyStartStopCyclesLeaveNothingBehind)
         ASSERT_EQ(0, Stop());
         int nStatut = -1;
         ASSERT_TRUE(PT_bAttendFin(pid, knDelai, &nStatut));
-        ASSERT_TRUE(WIFEXITED(nStatut) && WEXITSTATUS(nStatut) == 0) << "status " << nStatut;
+        ASSERT_TRUE(FinPropre(nStatut));
         ASSERT_FALSE(PT_bExiste(m_sPid));
         m_pclLog->Vide();
     }
@@ -309,7 +354,7 @@ TEST_F(ServiceDaemonTest, SecondInstanceStartsAndStopsItsApplicationAndLeavesThe
     // Its application was stopped again: the second daemon has ended, cleanly.
     int nStatut = -1;
     ASSERT_TRUE(PT_bAttendFin(pidSecond, knDelai, &nStatut));
-    EXPECT_TRUE(WIFEXITED(nStatut) && WEXITSTATUS(nStatut) == 0) << "status " << nStatut;
+    EXPECT_TRUE(FinPropre(nStatut));
     // Nothing logged about the lock.
     m_pclLog->Releve();
     EXPECT_TRUE(m_pclLog->Trouve(gsMsgLock).empty());
@@ -337,7 +382,7 @@ TEST_F(ServiceDaemonTest, ServiceEndingItselfThroughTheStopCallback)
     const pid_t pid = m_pclLog->Trouve("begin").at(0).pid;
     int nStatut = -1;
     ASSERT_TRUE(PT_bAttendFin(pid, knDelai, &nStatut));
-    EXPECT_TRUE(WIFEXITED(nStatut) && WEXITSTATUS(nStatut) == 0) << "status " << nStatut;
+    EXPECT_TRUE(FinPropre(nStatut));
     EXPECT_FALSE(PT_bExiste(m_sPid));
     EXPECT_TRUE(bLog("still running", 6));
     // The launcher ended the runtime's service before the process ended.
@@ -355,7 +400,7 @@ TEST_F(ServiceDaemonTest, SigtermWhileTheRuntimeThreadIsBusy)
     ASSERT_EQ(0, Stop());
     int nStatut = -1;
     ASSERT_TRUE(PT_bAttendFin(pid, knDelai, &nStatut));
-    EXPECT_TRUE(WIFEXITED(nStatut) && WEXITSTATUS(nStatut) == 0) << "status " << nStatut;
+    EXPECT_TRUE(FinPropre(nStatut));
     EXPECT_FALSE(PT_bExiste(m_sPid));
     // The stop request was seen once the busy line had ended: the script went no further.
     m_pclLog->Releve();
@@ -467,7 +512,7 @@ TEST_F(ServiceDaemonTest, ServiceUserTakesOverTheProcessThePidFileAndTheOwnDirec
     ASSERT_EQ(0, Stop());
     int nStatut = -1;
     ASSERT_TRUE(PT_bAttendFin(pid, knDelai, &nStatut));
-    EXPECT_TRUE(WIFEXITED(nStatut) && WEXITSTATUS(nStatut) == 0) << "status " << nStatut;
+    EXPECT_TRUE(FinPropre(nStatut));
     // The service user may not remove a file of /var/run: it empties it instead.
     EXPECT_EQ("", zvtest::sReadFile(m_sPid));
 }

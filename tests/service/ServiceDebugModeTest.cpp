@@ -9,6 +9,7 @@
 #include <string>
 
 #include "service/ProcessusTest.h"
+#include "support/Emulation.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ class ServiceDebugModeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ZVTEST_SKIP_UNLESS_CHILDREN_RUN();
         char szModele[] = "/tmp/zvdbg-XXXXXX";
         ASSERT_NE(nullptr, mkdtemp(szModele));
         m_sRep = szModele;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/CompressSamples.h"
+#include "support/Emulation.h"
 #include "support/FaultInjection.h"
 #include "tools/zvzlw/Zvzlw.h"
 
@@ -28,6 +29,7 @@ class ZvzlwTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ZVTEST_SKIP_UNLESS_CHILDREN_RUN();
         char szModele[] = "/tmp/zvzlw-test-XXXXXX";
         ASSERT_NE(nullptr, mkdtemp(szModele));
         m_strRep = szModele;
