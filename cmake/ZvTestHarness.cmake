@@ -50,12 +50,14 @@ function(zv_test_command out)
   set(${out} ${ZV_TESTRUN} --limit ${limit} PARENT_SCOPE)
 endfunction()
 
-# zv_test_properties(<test> [<seconds>]): the properties every test has, for add_test.
+# zv_test_properties(<test> [<seconds>]): the properties every test has, for add_test (after
+# the test's own ENVIRONMENT, which it extends).
 function(zv_test_properties test)
   zv_test_limit(limit ${ARGN})
   math(EXPR timeout "${limit} + 30")
-  set_tests_properties(${test} PROPERTIES
-    TIMEOUT ${timeout} ENVIRONMENT "${ZV_TEST_MARK}" FIXTURES_REQUIRED zv_suite)
+  set_tests_properties(${test} PROPERTIES TIMEOUT ${timeout})
+  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "${ZV_TEST_MARK}")
+  set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED zv_suite)
 endfunction()
 
 # The suite's last test: no process of the suite may outlive it.

@@ -14,12 +14,12 @@
 #include "base/strings/CTString.h"
 #include "base/strings/StrMemBloc.h"
 #include "base/system/Win32Api.h"
+#include "contract/ComponentContract.h"
+#include "contract/ILogger.h"
+#include "contract/KleContract.h"
 #include "launcher/CProxyDll.h"
-#include "launcher/ComponentContract.h"
 #include "launcher/InfoDll.h"
 #include "launcher/InfoExe.h"
-#include "launcher/KleContract.h"
-#include "service/ILogger.h"
 
 #include "abi/SharedLayouts.h"
 
