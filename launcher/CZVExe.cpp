@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -295,12 +296,30 @@ bool CZVExe::bChargeBlock(long long oPosition, unsigned int nLongueur, void* pDe
     return bOk;
 }
 
+long long CZVExe::_oTailleExe() const
+{
+    const char* pszChemin = m_clCheminExe.pszGet();
+    const int hFichier = SYS_nOpen(pszChemin, O_RDONLY | O_CLOEXEC);
+    if (hFichier < 0)
+        return -1;
+    struct stat64 st;
+    const bool bOk = SYS_bFstat(hFichier, &st, pszChemin);
+    SYS_bClose(hFichier, pszChemin);
+    return bOk ? static_cast<long long>(st.st_size) : -1;
+}
+
 bool CZVExe::__bDecompresseDLL(long long oPosition, const _stINFODLL& stInfoDll, CSimpleBuffer* pclSortie,
                                unsigned int* pnSortie) const
 {
     if (!pclSortie || oPosition < 0 || oPosition > LLONG_MAX - static_cast<long long>(sizeof(_stINFODLL)))
         return false;
     const unsigned int nCompresse = stInfoDll.dwLongueurCompressee;
+    // A damaged descriptor may declare up to 4 GB: the file must hold the block before memory
+    // is taken for it.
+    const long long oTaille = _oTailleExe();
+    const long long oBloc = oPosition + static_cast<long long>(sizeof(_stINFODLL));
+    if (oTaille < 0 || oBloc > oTaille || static_cast<long long>(nCompresse) > oTaille - oBloc)
+        return false;
     CSimpleBuffer clCompresse;
     if (!clCompresse.SetSize(nCompresse))
         return false;
@@ -310,8 +329,12 @@ bool CZVExe::__bDecompresseDLL(long long oPosition, const _stINFODLL& stInfoDll,
     CCompresseur clCompresseur(CCompresseurBase::eCOMPRESSEUR_ZLW);
     const uint32_t nTaille = CCompresseur::ms_clCompresseurZLW.dwTailleDecompression(clCompresse.pGetData(), nCompresse);
     unsigned int nResultat = 0;
-    if (nTaille == CCompresseurBase::dwTAILLE_INCONNUE) {
-        // Too short for a header, or an unknown method: nothing to expand.
+    // Every code of the dictionary method takes at least 9 bits and stands for fewer than 65536
+    // bytes (a stored block expands to less than itself): a larger size is a damaged header,
+    // which must not make the launcher take gigabytes.
+    const bool bPossible = static_cast<unsigned long long>(nTaille) <= static_cast<unsigned long long>(nCompresse) * 65536u;
+    if (nTaille == CCompresseurBase::dwTAILLE_INCONNUE || !bPossible) {
+        // Too short for a header, an unknown method or an impossible size: nothing to expand.
         pclSortie->SetSize(0);
     } else {
         if (!pclSortie->SetSize(nTaille))

@@ -65,8 +65,10 @@ public:
     // the executable file: its block follows the descriptor. The output buffer takes the size
     // recorded in the block and *pnSortie (when given) the length that the decompression
     // reports, 0 for a corrupt block or one of an unknown method (the buffer is then empty when
-    // no size could be read). False, with the buffer and the length untouched, when the block
-    // cannot be read; false too when the memory for it or for the output cannot be obtained.
+    // no size could be read, or when the size recorded is more than the block could expand
+    // to). False, with the buffer and the length untouched, when the block cannot be read (a
+    // length reaching past the end of the file included, checked before any memory is taken
+    // for it); false too when the memory for it or for the output cannot be obtained.
     bool __bDecompresseDLL(long long oPosition, const _stINFODLL& stInfoDll, CSimpleBuffer* pclSortie,
                            unsigned int* pnSortie) const;
 
@@ -84,6 +86,9 @@ protected:
     void _InitParamDQ();
 
 private:
+    // Size of the executable file in bytes; -1 when it cannot be opened or examined.
+    long long _oTailleExe() const;
+
     HINSTANCE__* m_hInstance;
     HINSTANCE__* m_hPrevInstance;
     CTString m_clCmdLine;
