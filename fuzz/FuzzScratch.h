@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -73,11 +74,14 @@ private:
     std::string m_strDir;
 };
 
-// Aborts (a finding) when a property does not hold.
-inline void Verifie(bool b)
+// Aborts (a finding) when a property does not hold, naming the check that failed (the
+// standalone driver has no stack trace to show).
+inline void Verifie(bool b, const char* pszFichier = __builtin_FILE(), int nLigne = __builtin_LINE())
 {
-    if (!b)
+    if (!b) {
+        std::fprintf(stderr, "property does not hold: %s:%d\n", pszFichier, nLigne);
         std::abort();
+    }
 }
 
 // The input cut at its NUL bytes: field i, or the fallback when there are fewer fields.

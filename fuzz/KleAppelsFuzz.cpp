@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fuzz/FuzzScratch.h"
+#include "runtime/CScriptLanguage.h"
 
 namespace {
 

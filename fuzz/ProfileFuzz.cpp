@@ -22,7 +22,9 @@ using zvfuzz::Verifie;
 
 // Every read of the reader in buffers of several sizes: the result is what lies in the buffer,
 // and a smaller buffer gets a prefix of what a larger one gets.
-std::string strLit(const char* pszSection, const char* pszCle, const std::string& strFichier)
+// The default is copied when nothing is found: lists compared with each other take "".
+std::string strLit(const char* pszSection, const char* pszCle, const std::string& strFichier,
+                   const char* pszDefaut = "dft")
 {
     static const unsigned anTailles[] = {1, 2, 7, 300, 70000};
     std::string strGrand;
@@ -30,7 +32,7 @@ std::string strLit(const char* pszSection, const char* pszCle, const std::string
     for (int i = 4; i >= 0; --i) {
         const unsigned nTaille = anTailles[i];
         vBuffer.assign(nTaille + 1, '\x5a');
-        const unsigned n = GetPrivateProfileString(pszSection, pszCle, "dft", vBuffer.data(), nTaille,
+        const unsigned n = GetPrivateProfileString(pszSection, pszCle, pszDefaut, vBuffer.data(), nTaille,
                                                    strFichier.c_str());
         Verifie(n < nTaille || (nTaille == 0 && n == 0));
         Verifie(vBuffer[n] == '\0' && std::strlen(vBuffer.data()) == n);
@@ -139,7 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
 
     // The reader over the hostile file: lists of sections, keys of each listed section (up
     // to a few) and one value.
-    const std::string strSections = strLit(nullptr, nullptr, strFichier);
+    const std::string strSections = strLit(nullptr, nullptr, strFichier, "");
     std::vector<std::string> vSections;
     for (size_t nDebut = 0; nDebut < strSections.size() && vSections.size() < 4;) {
         const size_t nFin = strSections.find("\r\n", nDebut);
@@ -167,7 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
                                           strFichier.c_str()) == 1);
         if (bNouvelle) {
             Verifie(strLit(strSection.c_str(), strCle.c_str(), strFichier) == strPropre);
-            const std::string strApres = strLit(nullptr, nullptr, strFichier);
+            const std::string strApres = strLit(nullptr, nullptr, strFichier, "");
             Verifie(strApres.compare(0, strSections.size(), strSections) == 0);
         }
         // Removing the section again leaves no value behind.
