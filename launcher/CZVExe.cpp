@@ -15,10 +15,10 @@
 #include "base/containers/CSimpleBuffer.h"
 #include "base/errors/CXError.h"
 #include "base/files/CDiskFile.h"
-#include "base/settings/CParametreExecution.h"
 #include "base/strings/StrCopy.h"
 #include "base/system/AppelsSysteme.h"
 #include "base/system/ModuleFileName.h"
+#include "launcher/EtapeDemarrage.h"
 #include "launcher/RuntimeEntry.h"
 #include "launcher/RuntimeSearch.h"
 
@@ -92,22 +92,18 @@ CZVExe::CZVExe(HINSTANCE__* hInstance, HINSTANCE__* hPrevInstance, const char* p
     char szModule[gnTailleCheminModule] = "";
     if (GetModuleFileName(nullptr, szModule, sizeof(szModule)))
         m_clCheminExe = szModule;
+    SetRepExeRecherche(szModule);
 
-    // The directory keeps its final separator. A path too long to split still yields its whole
-    // directory, so that no candidate built on it is mistaken for a shorter one.
-    if (std::strlen(szModule) <= CDiskFile::ZV_MAX_PATH) {
-        char szDir[CDiskFile::ZV_MAX_PATH + 1] = "";
-        CDiskFile::SplitPath(szModule, szDir, nullptr);
-        pstRecherche->clRepExe = szDir;
-    } else {
-        pstRecherche->clRepExe = m_clCheminExe.clGauche(m_clCheminExe.nRPos('/') + 1);
-    }
+    if (m_clTrace.bOuvreSelonEnvironnement())
+        SetObservateurDemarrage(&m_clTrace);
 }
 
 CZVExe::~CZVExe()
 {
     if (pstRechercheFramework()->pstInfoExe == &m_stInfoExe)
         pstRechercheFramework()->pstInfoExe = nullptr;
+    if (pclObservateurDemarrage() == &m_clTrace)
+        SetObservateurDemarrage(nullptr);
 }
 
 void CZVExe::_vAfficheErreur(const char* pszMessage) const
@@ -185,14 +181,7 @@ bool CZVExe::_bChargeInfoExe(int* pnExit)
 
 bool CZVExe::_bInitFramework(int* pnExit)
 {
-    char szVMPath[CDiskFile::ZV_MAX_PATH + 1] = "";
-    {
-        CParametreExecution clParametres;
-        clParametres.Initialise(m_clCheminExe.pszGet());
-        clParametres.nLitChaineSection("FRAMEWORK", "VMPATH", "", szVMPath, sizeof(szVMPath));
-    }
-
-    m_hFramework = hTrouveEtChargeVM(m_stInfoExe.szNomFramework, szVMPath);
+    m_hFramework = hTrouveVMPourExecutable(m_clCheminExe.pszGet(), m_stInfoExe.szNomFramework);
     if (!m_hFramework) {
         _vAfficheErreur(gszMsgVMIntrouvable);
         __StockeCode(pnExit, gnCodeEchec);
@@ -205,9 +194,9 @@ bool CZVExe::_bInitFramework(int* pnExit)
         __StockeCode(pnExit, gnCodeEchec);
         return false;
     }
+    SignaleExportsVM(m_hFramework);
 
-    auto pfnQueryProxy = reinterpret_cast<PFN_pQueryProxy>(dlsym(m_hFramework, "pQueryProxy"));
-    IZVRuntimeProxy* pclProxy = pfnQueryProxy ? pfnQueryProxy(gnQueryProxyCode) : nullptr;
+    IZVRuntimeProxy* pclProxy = pclQueryProxyVM(m_hFramework);
     if (!pclProxy) {
         __StockeCode(pnExit, gnCodeEchec);
         return false;
@@ -230,7 +219,9 @@ bool CZVExe::_bInitZVL(int* pnExit)
     }
     char szNomExt[CDiskFile::ZV_MAX_PATH + 1] = "";
     CDiskFile::SplitPath(m_stInfoExe.szNomZVL, nullptr, szNomExt);
-    if (!bDonneZVL(szNomExt, m_stInfoExe.oPositionZVL)) {
+    const bool bAccepte = bDonneZVL(szNomExt, m_stInfoExe.oPositionZVL);
+    SignaleEtape(eETAPE_ZVL, bAccepte ? eISSUE_ACCEPTE : eISSUE_REFUSE, szNomExt, "", m_stInfoExe.oPositionZVL);
+    if (!bAccepte) {
         __StockeCode(pnExit, gnCodeEchec);
         return false;
     }
@@ -247,6 +238,7 @@ void CZVExe::_InitParamDQ()
         szRep[i] = pszSource[i];
     szRep[gnTailleRepFichiers - 1] = '\0';
     DonneRepDQ(szRep);
+    SignaleEtape(eETAPE_DONNEES, eISSUE_TROUVE, szRep, "", m_stInfoExe.nVersionActive);
 }
 
 int CZVExe::nRun()

@@ -1,0 +1,68 @@
+// CFichierAjout: a text sink that appends whole lines to a file or to standard error, one write per line.
+#include "base/files/CFichierAjout.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+CFichierAjout::~CFichierAjout()
+{
+    Ferme();
+}
+
+bool CFichierAjout::bOuvre(const char* pszChemin)
+{
+    Ferme();
+    if (!pszChemin || !*pszChemin) {
+        errno = ENOENT;
+        return false;
+    }
+    int nFd;
+    do
+        nFd = open(pszChemin, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    while (nFd < 0 && errno == EINTR);
+    if (nFd < 0)
+        return false;
+    m_nFd = nFd;
+    m_bPossede = true;
+    return true;
+}
+
+void CFichierAjout::OuvreErreurStandard()
+{
+    Ferme();
+    m_nFd = STDERR_FILENO;
+    m_bPossede = false;
+}
+
+void CFichierAjout::Ferme()
+{
+    if (m_nFd >= 0 && m_bPossede)
+        close(m_nFd);
+    m_nFd = -1;
+    m_bPossede = false;
+}
+
+void CFichierAjout::EcritLigne(const char* pszTexte)
+{
+    if (m_nFd < 0)
+        return;
+    std::string sLigne(pszTexte ? pszTexte : "");
+    sLigne += '\n';
+    // One write keeps the line whole in an O_APPEND file; a short write (a full disk, a pipe)
+    // goes on with the rest, which may then interleave but is not lost.
+    const char* p = sLigne.data();
+    size_t nReste = sLigne.size();
+    while (nReste > 0) {
+        const ssize_t n = write(m_nFd, p, nReste);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        p += n;
+        nReste -= static_cast<size_t>(n);
+    }
+}
