@@ -210,15 +210,11 @@ bool CZVExe::_bInitFramework(int* pnExit)
 bool CZVExe::_bInitZVL(int* pnExit)
 {
     if (m_stInfoExe.szNomZVL[0] == '\0' || std::strcmp(m_stInfoExe.szNomZVL, gszInfoExeNomZVL) == 0) {
-        // Named after the executable: '/opt/app/invoice' uses 'invoice.ZVL'. Only the file name
-        // reaches the runtime, so it is built from the executable's file name alone.
-        char szZVL[CDiskFile::ZV_MAX_PATH + 1] = "";
-        STR_nCopy(szZVL, sizeof(szZVL), CDiskFile::pszGetPtrToFileName(m_clCheminExe.pszGet()), -1);
-        CDiskFile::ChangeExtension(szZVL, sizeof(szZVL), ".ZVL");
-        STR_nCopy(m_stInfoExe.szNomZVL, sizeof(m_stInfoExe.szNomZVL), szZVL, -1);
+        const CTString clNom = clNomZVLTransmis(m_stInfoExe.szNomZVL, m_clCheminExe.pszGet());
+        STR_nCopy(m_stInfoExe.szNomZVL, sizeof(m_stInfoExe.szNomZVL), clNom.pszGet(), -1);
     }
-    char szNomExt[CDiskFile::ZV_MAX_PATH + 1] = "";
-    CDiskFile::SplitPath(m_stInfoExe.szNomZVL, nullptr, szNomExt);
+    const CTString clNomExt = clNomZVLTransmis(m_stInfoExe.szNomZVL, m_clCheminExe.pszGet());
+    const char* szNomExt = clNomExt.pszGet();
     const bool bAccepte = bDonneZVL(szNomExt, m_stInfoExe.oPositionZVL);
     SignaleEtape(eETAPE_ZVL, bAccepte ? eISSUE_ACCEPTE : eISSUE_REFUSE, szNomExt, "", m_stInfoExe.oPositionZVL);
     if (!bAccepte) {

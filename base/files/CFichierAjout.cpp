@@ -31,10 +31,10 @@ bool CFichierAjout::bOuvre(const char* pszChemin)
     return true;
 }
 
-void CFichierAjout::OuvreErreurStandard()
+void CFichierAjout::OuvreDescripteur(int nFd)
 {
     Ferme();
-    m_nFd = STDERR_FILENO;
+    m_nFd = nFd;
     m_bPossede = false;
 }
 

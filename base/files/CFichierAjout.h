@@ -17,7 +17,9 @@ public:
     // closed first. False, errno kept and the sink closed, when the file cannot be opened.
     bool bOuvre(const char* pszChemin);
     // Writes to the process's standard error (descriptor 2), which is not closed at the end.
-    void OuvreErreurStandard();
+    void OuvreErreurStandard() { OuvreDescripteur(2); }
+    // Writes to a descriptor the caller keeps and closes.
+    void OuvreDescripteur(int nFd);
     void Ferme();
     bool bOuvert() const { return m_nFd >= 0; }
 
