@@ -98,7 +98,7 @@ TEST(EtapeDemarrageTest, LinesOfAnotherMakeAreRefused)
         "ZVSTEP1\t4\t2\t1x\t0\tpath\tdetail",         // not a number
         "ZVSTEP1\t4\t2\t99999999999999999999\t0\tp\td",  // out of range
         "ZVSTEP1\t4\t2\t\t0\tpath\tdetail",           // empty number
-        "ZVSTEP1\t4\t2\t0\t0\tpa\\th\tdetail",        // unknown escape
+        "ZVSTEP1\t4\t2\t0\t0\tpa\\qh\tdetail",       // unknown escape
         "ZVSTEP1\t4\t2\t0\t0\tpath\tdetail\\",        // escape cut short
         std::string("ZVSTEP1\t4\t2\t0\t0\tpa\0th\tdetail", 31),  // a NUL inside
     };
