@@ -2,11 +2,11 @@
 #include "base/files/CFichierAjout.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <string>
+
+#include "base/system/AppelsSysteme.h"
 
 CFichierAjout::~CFichierAjout()
 {
@@ -20,10 +20,7 @@ bool CFichierAjout::bOuvre(const char* pszChemin)
         errno = ENOENT;
         return false;
     }
-    int nFd;
-    do
-        nFd = open(pszChemin, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
-    while (nFd < 0 && errno == EINTR);
+    const int nFd = SYS_nOpen(pszChemin, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
     if (nFd < 0)
         return false;
     m_nFd = nFd;
@@ -41,7 +38,7 @@ void CFichierAjout::OuvreDescripteur(int nFd)
 void CFichierAjout::Ferme()
 {
     if (m_nFd >= 0 && m_bPossede)
-        close(m_nFd);
+        SYS_bClose(m_nFd);
     m_nFd = -1;
     m_bPossede = false;
 }
@@ -53,16 +50,6 @@ void CFichierAjout::EcritLigne(const char* pszTexte)
     std::string sLigne(pszTexte ? pszTexte : "");
     sLigne += '\n';
     // One write keeps the line whole in an O_APPEND file; a short write (a full disk, a pipe)
-    // goes on with the rest, which may then interleave but is not lost.
-    const char* p = sLigne.data();
-    size_t nReste = sLigne.size();
-    while (nReste > 0) {
-        const ssize_t n = write(m_nFd, p, nReste);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        p += n;
-        nReste -= static_cast<size_t>(n);
-    }
+    // goes on with the rest, which may then interleave but is not lost. A failure is dropped.
+    SYS_bWriteAll(m_nFd, sLigne.data(), sLigne.size());
 }

@@ -1,21 +1,21 @@
 // Probes of paths for diagnostics: what a path names, whether this process may read, write or run it, and the path with its links resolved.
 #include "base/files/SondeFichier.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
+
+#include "base/system/AppelsSysteme.h"
 
 _stSONDEFICHIER stSondeFichier(const char* pszChemin)
 {
     _stSONDEFICHIER st = {eGENRE_ABSENT, ENOENT, 0, 0, 0, 0};
     if (!pszChemin || !*pszChemin)
         return st;
-    struct stat stStat;
-    if (stat(pszChemin, &stStat) != 0) {
+    struct stat64 stStat;
+    if (!SYS_bStat(pszChemin, &stStat)) {
         st.nErrno = errno;
         st.eGenre = (errno == ENOENT || errno == ENOTDIR) ? eGENRE_ABSENT : eGENRE_INACCESSIBLE;
         return st;
@@ -42,8 +42,9 @@ int nErrnoAcces(const char* pszChemin, int nAcces)
         nMode |= W_OK;
     if (nAcces & gnAccesExecution)
         nMode |= X_OK;
-    // The effective ids decide, as they do for the open and the exec that follow.
-    if (faccessat(AT_FDCWD, pszChemin, nMode ? nMode : F_OK, AT_EACCESS) == 0)
+    // The real ids decide; the programs that ask are never set-user-id, so they are also the
+    // effective ones that the open and the exec that follow will be checked against.
+    if (SYS_bAccess(pszChemin, nMode ? nMode : F_OK))
         return 0;
     return errno ? errno : EACCES;
 }
@@ -59,20 +60,17 @@ bool bCheminReel(const char* pszChemin, CTString* pclChemin)
         errno = ENOENT;
         return false;
     }
-    char* psz = realpath(pszChemin, nullptr);
-    if (!psz)
+    char szChemin[PATH_MAX];
+    if (!SYS_pszRealPath(pszChemin, szChemin))
         return false;
-    *pclChemin = psz;
-    std::free(psz);
+    *pclChemin = szChemin;
     return true;
 }
 
 CTString clRepertoireCourant()
 {
-    char* psz = getcwd(nullptr, 0);
-    CTString cl(psz ? psz : "");
-    std::free(psz);
-    return cl;
+    char szChemin[PATH_MAX];
+    return CTString(SYS_pszGetcwd(szChemin, sizeof(szChemin)) ? szChemin : "");
 }
 
 const char* pszDecritGenre(eGENREFICHIER eGenre)

@@ -29,8 +29,8 @@ constexpr int gnAccesLecture = 4;
 constexpr int gnAccesEcriture = 2;
 constexpr int gnAccesExecution = 1;
 
-// 0 when this process, with its effective user and groups, is granted every right of nAcces on
-// the path; otherwise the errno the system gives (EACCES, ENOENT...). The super-user is granted
+// 0 when this process, with its user and groups, is granted every right of nAcces on the path;
+// otherwise the errno the system gives (EACCES, ENOENT...). The super-user is granted
 // reading and writing whatever the mode bits say, and execution when any execute bit is set.
 int nErrnoAcces(const char* pszChemin, int nAcces);
 

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <ctime>
 
+#include "base/system/AppelsSysteme.h"
+
 namespace {
 
 long long __nMaintenantMs()
@@ -22,7 +24,7 @@ long long __nMaintenantMs()
 void __Ferme(int& nFd)
 {
     if (nFd >= 0)
-        close(nFd);
+        SYS_bClose(nFd);
     nFd = -1;
 }
 
@@ -30,8 +32,8 @@ void __Ferme(int& nFd)
 void __Lit(int& nFd, std::string& s, size_t nMax, bool& bTronque)
 {
     char ab[4096];
-    const ssize_t n = read(nFd, ab, sizeof(ab));
-    if (n < 0 && (errno == EINTR || errno == EAGAIN))
+    const ssize_t n = SYS_nReadSome(nFd, ab, sizeof(ab));
+    if (n < 0 && errno == EAGAIN)
         return;
     if (n <= 0) {
         __Ferme(nFd);
@@ -47,16 +49,16 @@ void __Lit(int& nFd, std::string& s, size_t nMax, bool& bTronque)
 [[noreturn]] void __Enfant(PFNENFANT pfn, void* pContexte, int nFdCanal, int nFdSortie)
 {
     setpgid(0, 0);
-    const int nFdNul = open("/dev/null", O_RDONLY);
+    const int nFdNul = SYS_nOpen("/dev/null", O_RDONLY);
     if (nFdNul >= 0) {
-        dup2(nFdNul, STDIN_FILENO);
+        SYS_bDup2(nFdNul, STDIN_FILENO);
         if (nFdNul != STDIN_FILENO)
-            close(nFdNul);
+            SYS_bClose(nFdNul);
     }
-    dup2(nFdSortie, STDOUT_FILENO);
-    dup2(nFdSortie, STDERR_FILENO);
+    SYS_bDup2(nFdSortie, STDOUT_FILENO);
+    SYS_bDup2(nFdSortie, STDERR_FILENO);
     if (nFdSortie != STDOUT_FILENO && nFdSortie != STDERR_FILENO)
-        close(nFdSortie);
+        SYS_bClose(nFdSortie);
     _exit(pfn(pContexte, nFdCanal));
 }
 
@@ -75,8 +77,8 @@ bool bExecuteEnfant(PFNENFANT pfn, void* pContexte, unsigned nDelaiMs, size_t nM
         return false;
     if (pipe2(anSortie, O_CLOEXEC) != 0) {
         const int nErrno = errno;
-        close(anCanal[0]);
-        close(anCanal[1]);
+        SYS_bClose(anCanal[0]);
+        SYS_bClose(anCanal[1]);
         errno = nErrno;
         return false;
     }
@@ -84,19 +86,19 @@ bool bExecuteEnfant(PFNENFANT pfn, void* pContexte, unsigned nDelaiMs, size_t nM
     if (nPid < 0) {
         const int nErrno = errno;
         for (int n : {anCanal[0], anCanal[1], anSortie[0], anSortie[1]})
-            close(n);
+            SYS_bClose(n);
         errno = nErrno;
         return false;
     }
     if (nPid == 0) {
-        close(anCanal[0]);
-        close(anSortie[0]);
+        SYS_bClose(anCanal[0]);
+        SYS_bClose(anSortie[0]);
         __Enfant(pfn, pContexte, anCanal[1], anSortie[1]);
     }
     // Both sides set the group, so that it exists before the parent may have to kill it.
     setpgid(nPid, nPid);
-    close(anCanal[1]);
-    close(anSortie[1]);
+    SYS_bClose(anCanal[1]);
+    SYS_bClose(anSortie[1]);
     int nFdCanal = anCanal[0], nFdSortie = anSortie[0];
     const long long nLimite = __nMaintenantMs() + nDelaiMs;
     bool bFini = false;

@@ -1,12 +1,17 @@
 // Resolution of the libraries an ELF object needs, as the dynamic loader would find them: the object's search paths, LD_LIBRARY_PATH, the loader's cache, the system directories.
 #include "tools/zvinfoexe/ResolutionDependances.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
+#include <cstdint>
 #include <deque>
 #include <set>
 
 #include "base/files/SondeFichier.h"
+#include "base/system/AppelsSysteme.h"
 
 namespace {
 
@@ -80,21 +85,22 @@ bool __bCherche(const std::vector<std::string>& asRep, const char* pszOrigine, c
 bool bLitDebutFichier(const std::string& sChemin, size_t nMax, std::vector<unsigned char>* pab)
 {
     pab->clear();
-    FILE* pf = std::fopen(sChemin.c_str(), "rb");
-    if (!pf)
+    const int nFd = SYS_nOpen(sChemin.c_str(), O_RDONLY | O_CLOEXEC);
+    if (nFd < 0)
         return false;
-    unsigned char ab[65536];
-    bool bOk = true;
-    while (pab->size() < nMax) {
-        const size_t nVoulu = std::min(sizeof(ab), nMax - pab->size());
-        const size_t n = std::fread(ab, 1, nVoulu, pf);
-        pab->insert(pab->end(), ab, ab + n);
-        if (n < nVoulu) {
-            bOk = !std::ferror(pf);
-            break;
-        }
+    struct stat64 st;
+    bool bOk = SYS_bFstat(nFd, &st, sChemin.c_str());
+    if (bOk) {
+        // The size stat gives, bounded; a file that changes meanwhile is read as far as it goes.
+        const uint64_t nTaille = st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
+        pab->resize(static_cast<size_t>(std::min<uint64_t>(nTaille, nMax)));
+        size_t nLu = 0;
+        bOk = SYS_bReadAll(nFd, pab->data(), pab->size(), &nLu, sChemin.c_str());
+        pab->resize(nLu);
     }
-    std::fclose(pf);
+    const int nErrno = errno;
+    SYS_bClose(nFd, sChemin.c_str());
+    errno = nErrno;
     return bOk;
 }
 
