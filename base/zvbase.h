@@ -25,10 +25,12 @@
 
 // files
 #include "base/files/CDiskFile.h"
+#include "base/files/CFichierAjout.h"
 #include "base/files/CRemplacementAtomique.h"
 #include "base/files/CXFile.h"
 #include "base/files/CZVUnknown.h"
 #include "base/files/IXStream.h"
+#include "base/files/SondeFichier.h"
 #include "base/files/XFileTime.h"
 #include "base/files/XFindData.h"
 
@@ -44,6 +46,7 @@
 #include "base/settings/IParametreExecution.h"
 #include "base/settings/IStdVersion.h"
 #include "base/settings/Profile.h"
+#include "base/settings/VerifProfil.h"
 
 // strings
 #include "base/strings/BoundedFormat.h"
@@ -82,6 +85,7 @@
 #include "base/system/MessageBox.h"
 #include "base/system/ModuleFileName.h"
 #include "base/system/Process.h"
+#include "base/system/ProcessusEnfant.h"
 #include "base/system/Rect.h"
 #include "base/system/ThreadKey.h"
 #include "base/system/Threads.h"
