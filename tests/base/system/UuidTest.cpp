@@ -1,6 +1,8 @@
 // Tests of the time-based identifiers: layout, order, uniqueness and the node per process.
 #include "base/system/Win32Api.h"
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -76,10 +78,10 @@ void startFakeClock(int readsPerTick)
 
 TEST(Uuid, ParsedByPythonAsVersionOneWithIncreasingTimeAndOneNode)
 {
-    char szDir[] = "/tmp/zvuuidXXXXXX";
-    ASSERT_NE(mkdtemp(szDir), nullptr);
-    const std::string sData = std::string(szDir) + "/ids.txt";
-    const std::string sScript = std::string(szDir) + "/check.py";
+    zvtest::TempDir dir("zvuuid");
+    ASSERT_TRUE(dir.ok());
+    const std::string sData = dir.path("ids.txt");
+    const std::string sScript = dir.path("check.py");
     FILE* f = std::fopen(sData.c_str(), "w");
     ASSERT_NE(f, nullptr);
     for (int i = 0; i < 2000; ++i) {
@@ -106,7 +108,6 @@ TEST(Uuid, ParsedByPythonAsVersionOneWithIncreasingTimeAndOneNode)
         GTEST_SKIP() << "python3 is not available";
     const std::string sCmd = "python3 " + sScript + " " + sData;
     EXPECT_EQ(std::system(sCmd.c_str()), 0);
-    EXPECT_EQ(std::system(("rm -rf " + std::string(szDir)).c_str()), 0);
 }
 
 TEST(Uuid, StandingClockStillGivesStrictlyIncreasingTimestamps)
