@@ -12,6 +12,7 @@
 #include <string>
 #include <sys/time.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -144,6 +145,30 @@ TEST(Uuid, ManyIdentifiersAreDistinct)
         UuidCreate(&g);
         ASSERT_TRUE(seen.insert(hexOf(bytesOf(g))).second) << "duplicate at " << i;
     }
+}
+
+// The generator's state is shared: threads drawing at once must still never meet.
+TEST(Uuid, ThreadsDrawingAtOnceGetDistinctIdentifiers)
+{
+    constexpr int knThreads = 4, knEach = 5000;
+    std::vector<std::vector<std::string>> vvs(knThreads);
+    std::vector<std::thread> vThreads;
+    for (int t = 0; t < knThreads; ++t) {
+        vThreads.emplace_back([&vvs, t] {
+            for (int i = 0; i < knEach; ++i) {
+                GUID g;
+                UuidCreate(&g);
+                vvs[t].push_back(hexOf(bytesOf(g)));
+            }
+        });
+    }
+    for (std::thread& th : vThreads)
+        th.join();
+    std::set<std::string> seen;
+    for (const auto& vs : vvs)
+        for (const std::string& str : vs)
+            EXPECT_TRUE(seen.insert(str).second) << "duplicate " << str;
+    EXPECT_EQ(seen.size(), static_cast<std::size_t>(knThreads * knEach));
 }
 
 // Each child makes identifiers and reports the first return code and the node.
