@@ -18,6 +18,7 @@
 #include "base/containers/XMalloc.h"
 
 // datetime
+#include "base/datetime/Calendrier.h"
 #include "base/datetime/DateHeure.h"
 
 // errors

@@ -20,6 +20,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/generated/NomsMessages.h"
 #include "base/messages/AccesDllRes.h"
 #include "base/strings/CTString.h"
 #include "base/system/AppelsSysteme.h"
@@ -38,10 +39,6 @@ constexpr const char gszMsgLock[] = "Echec de la cr\xE9"
                                     "ation du fichier de lock du demon";
 constexpr const char gszMsgNom[] = "Nom de service invalide pour le fichier de lock du demon";
 
-constexpr unsigned gnMsgServiceNonDemarre = 5689;
-constexpr unsigned gnMsgCoreDump = 25304;
-constexpr unsigned gnMsgUtilisateurInconnu = 25305;
-constexpr unsigned gnMsgIdentite = 25306;
 
 // Bytes the daemon sends to the first process.
 constexpr char gcPret = '0';

@@ -83,9 +83,8 @@ protected:
     void SetUp() override
     {
         ZVTEST_SKIP_UNLESS_CHILDREN_RUN();
-        char szModele[] = "/tmp/zvexe-e2e-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(szModele));
-        m_sRacine = szModele;
+        ASSERT_TRUE(m_dir.ok());
+        m_sRacine = m_dir.dir();
         m_sApp = m_sRacine + "/app";
         m_sAutre = m_sRacine + "/other";
         ASSERT_EQ(0, mkdir(m_sApp.c_str(), 0755));
@@ -94,11 +93,7 @@ protected:
         ASSERT_TRUE(zvtest::bCopyExecutable(ZV_ZVEXE_PATH, m_sExe));
     }
 
-    void TearDown() override
-    {
-        if (!m_sRacine.empty())
-            Lance({"/bin/rm", "-rf", m_sRacine}, "/tmp");
-    }
+
 
     // Patches the copy with the information-block tool: pairs of option and value.
     void Patche(const std::vector<std::string>& asOptions)
@@ -124,6 +119,7 @@ protected:
         return Lance(as, m_sRacine, asEnv);
     }
 
+    zvtest::TempDir m_dir{"zvexe-e2e"};
     std::string m_sRacine, m_sApp, m_sAutre, m_sExe;
 };
 

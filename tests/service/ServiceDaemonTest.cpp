@@ -15,6 +15,7 @@
 #include "service/CSysLogCapture.h"
 #include "service/ProcessusTest.h"
 #include "support/Emulation.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -47,9 +48,8 @@ protected:
         if (access(kszSSD, X_OK) != 0)
             GTEST_SKIP() << "daemon tests skipped: " << kszSSD << " is not installed";
         m_bRecuperateur = PT_bDevientRecuperateur();
-        char szModele[] = "/tmp/zvsvc-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(szModele));
-        m_sRep = szModele;
+        ASSERT_TRUE(m_dir.ok());
+        m_sRep = m_dir.dir();
         chmod(m_sRep.c_str(), 0755);
         m_sNom = "zvsvc" + std::to_string(getpid());
         m_sPid = "/var/run/" + m_sNom + ".pid";
@@ -72,7 +72,6 @@ protected:
             }
         }
         PT_Recolte();
-        PT_nLance({"/bin/rm", "-rf", m_sRep}, knDelai);
         unlink(m_sPid.c_str());
     }
 
@@ -170,6 +169,7 @@ protected:
 
     CSysLogCapture* m_pclLog = nullptr;
     bool m_bRecuperateur = false;
+    zvtest::TempDir m_dir{"zvsvc"};
     std::string m_sRep, m_sExe, m_sNom, m_sPid;
     std::vector<std::string> m_asExes;
 };

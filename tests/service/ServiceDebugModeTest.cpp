@@ -1,4 +1,6 @@
 // The service run in the foreground (RunDebugMode): it ends by itself or on SIGTERM, cleanly and, under the sanitizers, without leaks.
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -20,19 +22,13 @@ protected:
     void SetUp() override
     {
         ZVTEST_SKIP_UNLESS_CHILDREN_RUN();
-        char szModele[] = "/tmp/zvdbg-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(szModele));
-        m_sRep = szModele;
+        ASSERT_TRUE(m_dir.ok());
+        m_sRep = m_dir.dir();
         m_sExe = m_sRep + "/zvprobe";
         ASSERT_TRUE(zvtest::bCopyExecutable(ZV_PROBE_PATH, m_sExe));
         ASSERT_TRUE(zvtest::bCopyExecutable(std::string(ZV_RUNTIME_DIR) + "zv150vm.so", m_sRep + "/zv150vm.so"));
     }
-    void TearDown() override
-    {
-        if (!m_sRep.empty())
-            PT_nLance({"/bin/rm", "-rf", m_sRep}, knDelai);
-    }
-
+    zvtest::TempDir m_dir{"zvdbg"};
     std::string m_sRep, m_sExe;
 };
 

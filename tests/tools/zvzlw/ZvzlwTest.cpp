@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/TempDir.h"
 #include "support/CompressSamples.h"
 #include "support/Emulation.h"
 #include "support/FaultInjection.h"
@@ -30,14 +31,8 @@ protected:
     void SetUp() override
     {
         ZVTEST_SKIP_UNLESS_CHILDREN_RUN();
-        char szModele[] = "/tmp/zvzlw-test-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(szModele));
-        m_strRep = szModele;
-    }
-    void TearDown() override
-    {
-        if (!m_strRep.empty())
-            Shell("rm -rf '" + m_strRep + "'");
+        ASSERT_TRUE(m_dir.ok());
+        m_strRep = m_dir.dir();
     }
     // Runs a shell command in the test directory; "Z" in it stands for the program.
     Resultat Shell(const std::string& strCommande)
@@ -76,6 +71,7 @@ protected:
         return ab;
     }
     bool Existe(const std::string& strNom) { return access((m_strRep + "/" + strNom).c_str(), F_OK) == 0; }
+    zvtest::TempDir m_dir{"zvzlw-test"};
     std::string m_strRep;
 };
 
