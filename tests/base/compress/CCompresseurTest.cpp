@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -140,9 +141,15 @@ TEST(CCompresseur, UnCompresseurParThread)
     std::vector<CZLWCompresseur*> compresseurs(entrees.size(), nullptr);
     std::vector<int> ecarts(entrees.size(), 0);
     std::vector<std::thread> threads;
+    // Every thread stays alive until all have their compressor: one freed at a thread's exit
+    // could otherwise come back at the same address for the next.
+    std::atomic<size_t> nPrets(0);
     for (size_t t = 0; t < entrees.size(); ++t) {
         threads.emplace_back([&, t] {
             compresseurs[t] = &CCompresseur::s_clCompresseurDuThread();
+            ++nPrets;
+            while (nPrets < entrees.size())
+                std::this_thread::yield();
             for (int tour = 0; tour < 3; ++tour) {
                 CCompresseur cl(4);
                 Octets bloc(entrees[t].size() + 7);
