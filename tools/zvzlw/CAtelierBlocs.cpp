@@ -49,10 +49,12 @@ void CAtelierBlocs::_Ouvrier()
     }
 }
 
-_stPOSTE* CAtelierBlocs::pstLibre()
+_stPOSTE* CAtelierBlocs::pstLibre(bool bAttend)
 {
-    std::lock_guard<std::mutex> verrou(m_mtx);
-    if (m_qwConfies - m_qwRendus == m_tabPlaces.size())
+    std::unique_lock<std::mutex> verrou(m_mtx);
+    if (bAttend)
+        m_cvLibre.wait(verrou, [this] { return m_bAbandon || m_qwConfies - m_qwRendus < m_tabPlaces.size(); });
+    if (m_bAbandon || m_qwConfies - m_qwRendus == m_tabPlaces.size())
         return nullptr;
     _stPOSTE& stPoste = _Place(m_qwConfies).stPoste;
     stPoste.nEntree = 0;
@@ -75,6 +77,7 @@ void CAtelierBlocs::Confie(_stPOSTE* pst, bool bTravail)
         stPlace.bFait = true;  // the worker that comes to it passes over it
         if (m_tabOuvriers.empty())
             ++m_qwPris;
+        m_cvFait.notify_all();
         return;
     }
     if (m_tabOuvriers.empty()) {
@@ -83,6 +86,7 @@ void CAtelierBlocs::Confie(_stPOSTE* pst, bool bTravail)
         m_fnTravail(stPlace.stPoste);
         verrou.lock();
         stPlace.bFait = true;
+        m_cvFait.notify_all();
         return;
     }
     verrou.unlock();
@@ -92,19 +96,41 @@ void CAtelierBlocs::Confie(_stPOSTE* pst, bool bTravail)
 _stPOSTE* CAtelierBlocs::pstTermine(bool bAttend)
 {
     std::unique_lock<std::mutex> verrou(m_mtx);
-    if (m_qwRendus == m_qwConfies)
+    auto bPret = [this] {
+        return m_bAbandon || (m_qwRendus < m_qwConfies && _Place(m_qwRendus).bFait) ||
+               (m_qwRendus == m_qwConfies && m_bFerme);
+    };
+    if (bAttend)
+        m_cvFait.wait(verrou, bPret);
+    if (m_bAbandon || m_qwRendus == m_qwConfies || !_Place(m_qwRendus).bFait)
         return nullptr;
-    _stPLACE& stPlace = _Place(m_qwRendus);
-    if (!stPlace.bFait) {
-        if (!bAttend)
-            return nullptr;
-        m_cvFait.wait(verrou, [&stPlace] { return stPlace.bFait; });
-    }
-    return &stPlace.stPoste;
+    return &_Place(m_qwRendus).stPoste;
 }
 
 void CAtelierBlocs::Rend(_stPOSTE*)
 {
-    std::lock_guard<std::mutex> verrou(m_mtx);
-    ++m_qwRendus;
+    {
+        std::lock_guard<std::mutex> verrou(m_mtx);
+        ++m_qwRendus;
+    }
+    m_cvLibre.notify_all();
+}
+
+void CAtelierBlocs::Ferme()
+{
+    {
+        std::lock_guard<std::mutex> verrou(m_mtx);
+        m_bFerme = true;
+    }
+    m_cvFait.notify_all();
+}
+
+void CAtelierBlocs::Abandonne()
+{
+    {
+        std::lock_guard<std::mutex> verrou(m_mtx);
+        m_bAbandon = true;
+    }
+    m_cvFait.notify_all();
+    m_cvLibre.notify_all();
 }

@@ -27,10 +27,12 @@ struct _stPOSTE {
     std::string strErreur;     // set when the block went wrong: the reason, ready to show
 };
 
-// The caller's thread reads and writes; the workers only run the work on a block. Usage: take
-// a free slot (pstLibre), fill it, hand it in (Confie); take the oldest slot handed in once
-// its work is done (pstTermine), write it out, give it back (Rend). At most nPostes blocks
-// are in hand at once: when none is free, the caller writes the oldest first.
+// One thread reads, one writes; the workers only run the work on a block. The reader takes a
+// free slot (pstLibre), fills it and hands it in (Confie), and says when the input has ended
+// (Ferme); the writer takes the oldest slot handed in once its work is done (pstTermine),
+// writes it out and gives it back (Rend). At most nPostes blocks are in hand at once: the
+// reader waits for the writer when none is free. Abandonne stops both sides (the writer
+// failed): pstLibre and pstTermine then give null.
 //
 // The work runs on any worker and may touch nothing but its slot. Whatever the number of
 // workers, the blocks come back in the order they were handed in, so the output does not
@@ -49,17 +51,22 @@ public:
 
     unsigned nOuvriers() const { return unsigned(m_tabOuvriers.size()); }
 
-    // The next slot to fill, emptied of its last block's results; null when every slot holds a
-    // block not yet given back.
-    _stPOSTE* pstLibre();
+    // The next slot to fill, emptied of its last block's results. When every slot holds a block
+    // not yet given back: waits for one when bAttend, otherwise null. Null once abandoned.
+    _stPOSTE* pstLibre(bool bAttend);
     // Hands in the slot of pstLibre: its work runs when bTravail, otherwise it comes back as
     // it is (a block whose fault is already known, to be reported in its turn).
     void Confie(_stPOSTE* pst, bool bTravail = true);
-    // The oldest block handed in and not given back, once its work is done; null when there is
-    // none, or when it is not done and bAttend is false.
+    // The oldest block handed in and not given back, once its work is done. When it is not done,
+    // or none is in hand while the input goes on: waits when bAttend, otherwise null. Null once
+    // every block is given back after Ferme, or once abandoned.
     _stPOSTE* pstTermine(bool bAttend);
     // Gives back the slot of pstTermine.
     void Rend(_stPOSTE* pst);
+    // No block will be handed in any more.
+    void Ferme();
+    // Stops the exchange: the threads waiting in pstLibre or pstTermine get null.
+    void Abandonne();
 
 private:
     struct _stPLACE {
@@ -75,11 +82,14 @@ private:
     std::vector<std::thread> m_tabOuvriers;
     std::mutex m_mtx;
     std::condition_variable m_cvTravail;  // a block to work on, or the end
-    std::condition_variable m_cvFait;     // a block is done
+    std::condition_variable m_cvFait;     // a block is done or handed in, the input closed, or abandon
+    std::condition_variable m_cvLibre;    // a slot is given back, or abandon
     // Blocks are numbered in the order they are handed in: those below m_qwRendus are given
     // back, those below m_qwPris are taken by a worker, those below m_qwConfies are handed in.
     uint64_t m_qwRendus = 0;
     uint64_t m_qwPris = 0;
     uint64_t m_qwConfies = 0;
     bool m_bArret = false;
+    bool m_bFerme = false;
+    bool m_bAbandon = false;
 };

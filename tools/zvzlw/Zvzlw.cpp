@@ -15,6 +15,8 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "base/compress/CCompresseur.h"
@@ -191,40 +193,43 @@ bool __bSortBloc(const _stPOSTE& stPoste, const _stSORTIE& stSortie, const std::
     return true;
 }
 
-// Runs the blocks of an input through the workshop: fnLit fills each free slot (false when
-// the input has ended, nothing being handed in; a slot whose strErreur it sets is reported in
-// its turn), the finished blocks go out in order. Stops at
-// the first fault, the blocks before it written.
+// Runs the blocks of an input through the workshop: this thread reads, fnLit filling each
+// free slot (false when the input has ended, nothing being handed in; a slot whose strErreur it
+// sets is reported in its turn), while a writer thread writes each block out as soon as it and
+// those before it are done. Stops at the first fault, the blocks before it written.
 bool __bFaitTourner(CAtelierBlocs* pclAtelier, const _stSORTIE& stSortie, const std::string& strNom,
                     const std::function<bool(_stPOSTE*)>& fnLit)
 {
-    bool bFin = false;
-    for (;;) {
-        _stPOSTE* pst;
-        while ((pst = pclAtelier->pstTermine(false)) != nullptr) {
-            if (!__bSortBloc(*pst, stSortie, strNom))
-                return false;
-            pclAtelier->Rend(pst);
-        }
-        if (!bFin && (pst = pclAtelier->pstLibre()) != nullptr) {
-            if (!fnLit(pst)) {
-                bFin = true;
-                continue;
+    bool bEcrit = true;
+    std::thread thEcrivain;
+    try {
+        thEcrivain = std::thread([&] {
+            while (_stPOSTE* pst = pclAtelier->pstTermine(true)) {
+                if (!__bSortBloc(*pst, stSortie, strNom)) {
+                    bEcrit = false;
+                    pclAtelier->Abandonne();
+                    return;
+                }
+                pclAtelier->Rend(pst);
             }
-            // A fault found while reading ends the reading; the slot carries it out in its turn,
-            // after the blocks before it.
-            const bool bFaute = !pst->strErreur.empty();
-            pclAtelier->Confie(pst, !bFaute);
-            bFin = bFaute;
-            continue;
-        }
-        pst = pclAtelier->pstTermine(true);
-        if (!pst)
-            return true;
-        if (!__bSortBloc(*pst, stSortie, strNom))
-            return false;
-        pclAtelier->Rend(pst);
+        });
+    } catch (const std::system_error& e) {
+        __Erreur(strNom, "cannot start a thread: %s", e.what());
+        return false;
     }
+    while (_stPOSTE* pst = pclAtelier->pstLibre(true)) {
+        if (!fnLit(pst))
+            break;
+        // A fault found while reading ends the reading; the slot carries it out in its turn,
+        // after the blocks before it.
+        const bool bFaute = !pst->strErreur.empty();
+        pclAtelier->Confie(pst, !bFaute);
+        if (bFaute)
+            break;
+    }
+    pclAtelier->Ferme();
+    thEcrivain.join();
+    return bEcrit;
 }
 
 // Compresses the input onto pfSortie in blocks of nBloc bytes; an empty input gives one empty
