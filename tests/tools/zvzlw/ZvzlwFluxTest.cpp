@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "support/CompressSamples.h"
+#include "support/Emulation.h"
 
 extern char** environ;
 
@@ -271,6 +272,7 @@ const std::string gstrZvzlw = ZV_ZVZLW_PATH;
 class ZvzlwFluxTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { signal(SIGPIPE, SIG_IGN); }
+    void SetUp() override { ZVTEST_SKIP_UNLESS_CHILDREN_RUN(); }
 };
 
 // The same blocks for every thread count and block size, in both directions; -T 1 included.
@@ -400,16 +402,19 @@ constexpr bool gbInstrumente = false;
 
 // Peak resident memory of both directions does not grow with the input: 24 MiB and 192 MiB
 // piped through -c and -dc with 256 KiB blocks on 2 threads stay within the same few MiB.
+// Under user-mode emulation the inputs are 8 and 64 MiB, and only the growth is checked: the
+// figures there are the emulator's, which holds its translated code besides zvzlw's memory.
 TEST_F(ZvzlwFluxTest, MemoireIndependanteDeLaTaille)
 {
     if (gbInstrumente)
         GTEST_SKIP() << "this build is instrumented: its peak memory is the sanitizer's allocator and quarantine, "
                         "not zvzlw's";
+    const bool bEmule = !zvtest::sEmulator().empty();
     long anRss[2][2] = {};
-    const uint64_t aqwTailles[2] = {uint64_t(24) << 20, uint64_t(192) << 20};
+    const uint64_t aqwTailles[2] = {uint64_t(bEmule ? 8 : 24) << 20, uint64_t(bEmule ? 64 : 192) << 20};
     for (int i = 0; i < 2; ++i) {
         const Resultat r = Chaine({{gstrZvzlw, "-c", "-B", "256K", "-T", "2"}, {gstrZvzlw, "-dc", "-T", "2"}},
-                                  aqwTailles[i], fnTexte(), 120);
+                                  aqwTailles[i], fnTexte(), 100);
         ASSERT_FALSE(r.bDelaiDepasse);
         ASSERT_EQ(r.tabCodes, (std::vector<int>{0, 0}));
         EXPECT_EQ(r.clSortie.qwTaille(), aqwTailles[i]);
@@ -417,13 +422,16 @@ TEST_F(ZvzlwFluxTest, MemoireIndependanteDeLaTaille)
         anRss[i][0] = r.tabRssKo[0];
         anRss[i][1] = r.tabRssKo[1];
     }
-    std::printf("peak resident memory, KiB: -c %ld (24 MiB in) / %ld (192 MiB in); -dc %ld / %ld\n", anRss[0][0],
-                anRss[1][0], anRss[0][1], anRss[1][1]);
+    std::printf("peak resident memory, KiB: -c %ld (%llu MiB in) / %ld (%llu MiB in); -dc %ld / %ld%s\n", anRss[0][0],
+                static_cast<unsigned long long>(aqwTailles[0] >> 20), anRss[1][0],
+                static_cast<unsigned long long>(aqwTailles[1] >> 20), anRss[0][1], anRss[1][1],
+                bEmule ? " (emulated: the emulator's figures)" : "");
     for (int nSens = 0; nSens < 2; ++nSens) {
         // (2 threads + 2) slots of 2 x 256 KiB, 0.5 MiB of tables per thread, the program: far
         // below the smaller input, and the same for the larger one.
-        EXPECT_LT(anRss[1][nSens], 16 * 1024) << (nSens ? "-dc" : "-c");
-        EXPECT_LT(anRss[1][nSens], anRss[0][nSens] + 2 * 1024) << (nSens ? "-dc" : "-c");
+        if (!bEmule)
+            EXPECT_LT(anRss[1][nSens], 16 * 1024) << (nSens ? "-dc" : "-c");
+        EXPECT_LT(anRss[1][nSens], anRss[0][nSens] + (bEmule ? 4 : 2) * 1024) << (nSens ? "-dc" : "-c");
     }
 }
 
@@ -451,7 +459,7 @@ TEST_F(ZvzlwFluxTest, PlusDe4GioParUnTube)
     };
     const uint64_t qwTaille = (uint64_t(4) << 30) + 12345;
     const Horloge::time_point t0 = Horloge::now();
-    const Resultat r = Chaine({{gstrZvzlw, "-c"}, {gstrZvzlw, "-dc"}}, qwTaille, fnGenere, 600);
+    const Resultat r = Chaine({{gstrZvzlw, "-c"}, {gstrZvzlw, "-dc"}}, qwTaille, fnGenere, 200);
     const double dSecondes = std::chrono::duration<double>(Horloge::now() - t0).count();
     std::printf("%llu bytes through zvzlw -c | zvzlw -dc in %.1f s; peak memory %ld / %ld KiB\n",
                 static_cast<unsigned long long>(qwTaille), dSecondes, r.tabRssKo.size() > 0 ? r.tabRssKo[0] : 0L,
