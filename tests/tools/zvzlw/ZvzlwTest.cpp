@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "base/compress/CCompresseur.h"
-#include "support/TempDir.h"
 #include "support/CompressSamples.h"
 #include "support/Emulation.h"
 #include "support/FaultInjection.h"
+#include "support/TempDir.h"
 #include "tools/zvzlw/Zvzlw.h"
 
 #include <fcntl.h>
