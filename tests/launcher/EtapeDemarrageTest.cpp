@@ -86,6 +86,9 @@ TEST(EtapeDemarrageTest, SerialisedStepsComeBackWhole)
     EXPECT_STREQ("", stLu.pszDetail);
 }
 
+// Its length is that of the array: a length written by hand read past its end.
+constexpr char gszAvecNul[] = "ZVSTEP1\t4\t2\t0\t0\tpa\0th\tdetail";
+
 TEST(EtapeDemarrageTest, LinesOfAnotherMakeAreRefused)
 {
     const std::vector<std::string> as = {
@@ -100,7 +103,7 @@ TEST(EtapeDemarrageTest, LinesOfAnotherMakeAreRefused)
         "ZVSTEP1\t4\t2\t\t0\tpath\tdetail",           // empty number
         "ZVSTEP1\t4\t2\t0\t0\tpa\\qh\tdetail",       // unknown escape
         "ZVSTEP1\t4\t2\t0\t0\tpath\tdetail\\",        // escape cut short
-        std::string("ZVSTEP1\t4\t2\t0\t0\tpa\0th\tdetail", 31),  // a NUL inside
+        std::string(gszAvecNul, sizeof(gszAvecNul) - 1),  // a NUL inside
     };
     for (const std::string& s : as) {
         SCOPED_TRACE(s);
