@@ -25,6 +25,9 @@ namespace {
 const std::string gsNoProxy =
     "La librairie zv150vm.so ne fournit pas l'interface du lanceur (pQueryProxy).\r\n"
     "The library zv150vm.so does not provide the launcher's interface (pQueryProxy).\n";
+// Also when the runtime has no entry to take it.
+const std::string gsRefusZVL = "La librairie zv150vm.so refuse la librairie d'application invoice.ZVL.\r\n"
+                               "The library zv150vm.so refuses the application library invoice.ZVL.\n";
 const std::string gsNotFound =
     "Impossible de trouver la librairie zv150vm.so.\r\n"
     "Verifiez que les librairies n\xE9"
@@ -265,9 +268,8 @@ TEST_F(ZVExeEndToEndTest, FailingStartsAndRuns)
         {"zv150vm_initfails", gsNotFound},
         {"zv150vm_noproxy", gsNoProxy},
         {"zv150vm_nullproxy", gsNoProxy},
-        {"zv150vm_noentries", ""},
-        {"zv150vm_refusezvl", "La librairie zv150vm.so refuse la librairie d'application invoice.ZVL.\r\n"
-                              "The library zv150vm.so refuses the application library invoice.ZVL.\n"},
+        {"zv150vm_noentries", gsRefusZVL},
+        {"zv150vm_refusezvl", gsRefusZVL},
         {"zv150vm", "<facture.zvp> execution failed, return code = 0\n"},
     };
     Patche({"--project", "facture.zvp"});
