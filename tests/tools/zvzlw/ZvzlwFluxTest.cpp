@@ -429,8 +429,9 @@ TEST_F(ZvzlwFluxTest, MemoireIndependanteDeLaTaille)
     for (int nSens = 0; nSens < 2; ++nSens) {
         // (2 threads + 2) slots of 2 x 256 KiB, 0.5 MiB of tables per thread, the program: far
         // below the smaller input, and the same for the larger one.
-        if (!bEmule)
+        if (!bEmule) {
             EXPECT_LT(anRss[1][nSens], 16 * 1024) << (nSens ? "-dc" : "-c");
+        }
         EXPECT_LT(anRss[1][nSens], anRss[0][nSens] + (bEmule ? 4 : 2) * 1024) << (nSens ? "-dc" : "-c");
     }
 }
