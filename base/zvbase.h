@@ -86,6 +86,7 @@
 #include "base/system/MessageBox.h"
 #include "base/system/ModuleFileName.h"
 #include "base/system/Process.h"
+#include "base/system/Processeurs.h"
 #include "base/system/ProcessusEnfant.h"
 #include "base/system/Rect.h"
 #include "base/system/ThreadKey.h"
