@@ -56,6 +56,14 @@ constexpr const char gszMsgVMIntrouvable[] =
     "Check whether librairies used to operate the executable can be accessed by PATH.";
 constexpr const char gszMsgInitVM[] =
     "Echec lors de l'initialisation de la DLL zv150vm.so.\r\nFailure initializing zv150vm.so.";
+// Inserts: the runtime library's file name, twice.
+constexpr const char gszMsgProxy[] =
+    "La librairie %s ne fournit pas l'interface du lanceur (pQueryProxy).\r\n"
+    "The library %s does not provide the launcher's interface (pQueryProxy).";
+// Inserts: the runtime library's file name, the application library's, then both again.
+constexpr const char gszMsgZVL[] =
+    "La librairie %s refuse la librairie d'application %s.\r\n"
+    "The library %s refuses the application library %s.";
 
 constexpr unsigned gnTailleCheminModule = 4097;
 constexpr int gnCodeEchec = -1;
@@ -198,6 +206,9 @@ bool CZVExe::_bInitFramework(int* pnExit)
 
     IZVRuntimeProxy* pclProxy = pclQueryProxyVM(m_hFramework);
     if (!pclProxy) {
+        CTString clMessage;
+        clMessage.printf(gszMsgProxy, m_stInfoExe.szNomFramework, m_stInfoExe.szNomFramework);
+        _vAfficheErreur(clMessage.pszGet());
         __StockeCode(pnExit, gnCodeEchec);
         return false;
     }
@@ -218,6 +229,9 @@ bool CZVExe::_bInitZVL(int* pnExit)
     const bool bAccepte = bDonneZVL(szNomExt, m_stInfoExe.oPositionZVL);
     SignaleEtape(eETAPE_ZVL, bAccepte ? eISSUE_ACCEPTE : eISSUE_REFUSE, szNomExt, "", m_stInfoExe.oPositionZVL);
     if (!bAccepte) {
+        CTString clMessage;
+        clMessage.printf(gszMsgZVL, m_stInfoExe.szNomFramework, szNomExt, m_stInfoExe.szNomFramework, szNomExt);
+        _vAfficheErreur(clMessage.pszGet());
         __StockeCode(pnExit, gnCodeEchec);
         return false;
     }

@@ -22,6 +22,12 @@ extern char** environ;
 namespace {
 
 // Start-up messages, as the launcher writes them (ISO 8859-1, CR LF inside, a final LF).
+const std::string gsNoProxy =
+    "La librairie zv150vm.so ne fournit pas l'interface du lanceur (pQueryProxy).\r\n"
+    "The library zv150vm.so does not provide the launcher's interface (pQueryProxy).\n";
+// Also when the runtime has no entry to take it.
+const std::string gsRefusZVL = "La librairie zv150vm.so refuse la librairie d'application invoice.ZVL.\r\n"
+                               "The library zv150vm.so refuses the application library invoice.ZVL.\n";
 const std::string gsNotFound =
     "Impossible de trouver la librairie zv150vm.so.\r\n"
     "Verifiez que les librairies n\xE9"
@@ -256,10 +262,10 @@ TEST_F(ZVExeEndToEndTest, FailingStartsAndRuns)
         {nullptr, gsNotFound},
         {"zv150vm_noinit", gsNotFound},
         {"zv150vm_initfails", gsNotFound},
-        {"zv150vm_noproxy", ""},
-        {"zv150vm_nullproxy", ""},
-        {"zv150vm_noentries", ""},
-        {"zv150vm_refusezvl", ""},
+        {"zv150vm_noproxy", gsNoProxy},
+        {"zv150vm_nullproxy", gsNoProxy},
+        {"zv150vm_noentries", gsRefusZVL},
+        {"zv150vm_refusezvl", gsRefusZVL},
         {"zv150vm", "<facture.zvp> execution failed, return code = 0\n"},
     };
     Patche({"--project", "facture.zvp"});
