@@ -25,6 +25,7 @@
 #include "service/CSysLogCapture.h"
 #include "service/ProcessusTest.h"
 #include "support/Emulation.h"
+#include "support/SignalDelivery.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -294,6 +295,7 @@ protected:
 
 TEST_F(ServiceDaemonTest, StartsDetachedWritesPidFileLogsAndStopsOnSigterm)
 {
+    ZVTEST_SKIP_UNLESS_SIGNALS_RESUME_THEIR_THREAD();
     Script("log 6 up %s %d\nlogevent 3 42 second line\nsleep 3600000\n");
     ASSERT_EQ(0, Start());
     // start-stop-daemon has returned: the pid file is already there, with the daemon's identifier.
@@ -361,6 +363,7 @@ TEST_F(ServiceDaemonTest, RuntimeErrorReportsGoToTheLog)
 
 TEST_F(ServiceDaemonTest, StartedByProcessOneItDoesNotForkButStillCleansUp)
 {
+    ZVTEST_SKIP_UNLESS_SIGNALS_RESUME_THEIR_THREAD();
     if (access("/usr/bin/unshare", X_OK) != 0)
         GTEST_SKIP() << "/usr/bin/unshare is not installed";
     Script("log 6 application started\nsleep 3600000\n");
@@ -408,6 +411,7 @@ TEST_F(ServiceDaemonTest, StartedByProcessOneItDoesNotForkButStillCleansUp)
 
 TEST_F(ServiceDaemonTest, FiftyStartStopCyclesLeaveNothingBehind)
 {
+    ZVTEST_SKIP_UNLESS_SIGNALS_RESUME_THEIR_THREAD();
     Script("log 6 cycle\nsleep 3600000\n");
     for (int i = 0; i < 50; ++i) {
         SCOPED_TRACE("cycle " + std::to_string(i));
@@ -431,6 +435,7 @@ TEST_F(ServiceDaemonTest, FiftyStartStopCyclesLeaveNothingBehind)
 
 TEST_F(ServiceDaemonTest, FreshStartAfterSigkillTakesOverTheStalePidFile)
 {
+    ZVTEST_SKIP_UNLESS_SIGNALS_RESUME_THEIR_THREAD();
     Script("sleep 3600000\n");
     ASSERT_EQ(0, Start());
     const pid_t pidAncien = PidEcrit();
@@ -452,6 +457,7 @@ TEST_F(ServiceDaemonTest, FreshStartAfterSigkillTakesOverTheStalePidFile)
 
 TEST_F(ServiceDaemonTest, SecondInstanceStartsAndStopsItsApplicationAndLeavesTheFirstAlone)
 {
+    ZVTEST_SKIP_UNLESS_SIGNALS_RESUME_THEIR_THREAD();
     Script("log 6 application started\nsleep 3600000\n");
     ASSERT_EQ(0, Start());
     const pid_t pid = PidEcrit();
@@ -509,6 +515,7 @@ TEST_F(ServiceDaemonTest, ServiceEndingItselfThroughTheStopCallback)
 
 TEST_F(ServiceDaemonTest, SigtermWhileTheRuntimeThreadIsBusy)
 {
+    ZVTEST_SKIP_UNLESS_SIGNALS_RESUME_THEIR_THREAD();
     Script("log 6 busy\nbusy 1500\nlog 6 after busy\nsleep 3600000\n");
     ASSERT_EQ(0, Start());
     const pid_t pid = PidEcrit();
@@ -563,6 +570,7 @@ TEST_F(ServiceDaemonTest, FailedStartsAreLoggedAndReportedToTheCaller)
 
 TEST_F(ServiceDaemonTest, ServiceNamesThatCannotMakeAPidPath)
 {
+    ZVTEST_SKIP_UNLESS_SIGNALS_RESUME_THEIR_THREAD();
     Script("log 6 application started\nsleep 3600000\n");
     // "/var/run/" + name + ".pid" must fit in 260 characters: 247 do, 248 do not.
     for (const std::string& sNom : {std::string(248, 'n'), std::string("../etc/zvsvc"), std::string("a/b")}) {
@@ -601,6 +609,7 @@ TEST_F(ServiceDaemonTest, UnknownServiceUserIsLoggedAndNothingStarts)
 
 TEST_F(ServiceDaemonTest, ServiceUserTakesOverTheProcessThePidFileAndTheOwnDirectory)
 {
+    ZVTEST_SKIP_UNLESS_SIGNALS_RESUME_THEIR_THREAD();
     if (getpwnam("nobody") == nullptr)
         GTEST_SKIP() << "no user nobody on this machine";
     Installe(ZV_PROBE_PATH, "zvprobe");
@@ -647,6 +656,7 @@ TEST_F(ServiceDaemonTest, ServiceUserTakesOverTheProcessThePidFileAndTheOwnDirec
 // messages in order from the service's own pid, for each way a service starts and ends.
 TEST_F(ServiceDaemonTest, ServiceManagerIsToldWhenTheServiceIsReadyStopsOrFails)
 {
+    ZVTEST_SKIP_UNLESS_SIGNALS_RESUME_THEIR_THREAD();
     const std::string sNom = m_sNom;
     struct Cas {
         const char* pszLabel;
@@ -743,6 +753,7 @@ TEST_F(ServiceDaemonTest, ServiceManagerIsToldWhenTheServiceIsReadyStopsOrFails)
 // the main thread, which stops the service. No hang, no crash, no pid file left.
 TEST_F(ServiceDaemonTest, SigtermAtRandomMomentsNeverHangsCrashesOrLeavesThePidFile)
 {
+    ZVTEST_SKIP_UNLESS_SIGNALS_RESUME_THEIR_THREAD();
     Script("log 6 up\nbusy 20\nsleep 10\nbusy 20\nsleep 3600000\n");
     CEcouteNotify clEcoute;
     ASSERT_TRUE(clEcoute.bOuvre(m_sRep + "/notify"));
@@ -810,6 +821,7 @@ TEST_F(ServiceDaemonTest, SigtermAtRandomMomentsNeverHangsCrashesOrLeavesThePidF
 // and core dumps, end to end as root.
 TEST_F(ServiceDaemonTest, ServiceSectionOfTheParametersRunsTheServiceAsItsUser)
 {
+    ZVTEST_SKIP_UNLESS_SIGNALS_RESUME_THEIR_THREAD();
     const passwd* pstUser = getpwnam("nobody");
     if (pstUser == nullptr)
         GTEST_SKIP() << "no user nobody on this machine";
@@ -867,6 +879,7 @@ TEST_F(ServiceDaemonTest, ServiceSectionOfTheParametersRunsTheServiceAsItsUser)
 
 TEST_F(ServiceDaemonTest, UnusableServiceSettingsAreLoggedAndNothingStarts)
 {
+    ZVTEST_SKIP_UNLESS_SIGNALS_RESUME_THEIR_THREAD();
     Script("log 6 application started\nsleep 3600000\n");
     const std::string sLongUser(300, 'u');
     const std::string sLongRep = "/" + std::string(260, 'd');

@@ -12,6 +12,7 @@
 
 #include "service/ProcessusTest.h"
 #include "support/Emulation.h"
+#include "support/SignalDelivery.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ TEST_F(ServiceDebugModeTest, ServiceEndingItselfEndsTheForegroundRun)
 
 TEST_F(ServiceDebugModeTest, SigtermEndsTheForegroundRun)
 {
+    ZVTEST_SKIP_UNLESS_SIGNALS_RESUME_THEIR_THREAD();
     zvtest::WriteFile(m_sExe + ".ZVL", "print ready\nsleep 3600000\n");
     int afd[2];
     ASSERT_EQ(0, pipe(afd));
@@ -70,6 +72,15 @@ TEST_F(ServiceDebugModeTest, SigtermEndsTheForegroundRun)
         FAIL() << "the foreground run did not end on SIGTERM";
     }
     EXPECT_TRUE(WIFEXITED(nStatut) && WEXITSTATUS(nStatut) == 0) << "status " << nStatut;
+}
+
+// The probe behind the skips above must not hide a native run: a kernel resumes every thread.
+TEST(SignalDeliveryProbe, NativeRunsResumeEveryThreadAfterAHandler)
+{
+    if (!zvtest::sEmulator().empty())
+        GTEST_SKIP() << "runs under " << zvtest::sEmulator() << ", where the probe finds that signals "
+                     << (zvtest::bSignalsResumeTheirThread() ? "resume their thread" : "resume the wrong thread");
+    EXPECT_TRUE(zvtest::bSignalsResumeTheirThread());
 }
 
 } // namespace
