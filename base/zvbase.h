@@ -18,6 +18,7 @@
 #include "base/containers/XMalloc.h"
 
 // datetime
+#include "base/datetime/Calendrier.h"
 #include "base/datetime/DateHeure.h"
 
 // errors
@@ -25,10 +26,12 @@
 
 // files
 #include "base/files/CDiskFile.h"
+#include "base/files/CFichierAjout.h"
 #include "base/files/CRemplacementAtomique.h"
 #include "base/files/CXFile.h"
 #include "base/files/CZVUnknown.h"
 #include "base/files/IXStream.h"
+#include "base/files/SondeFichier.h"
 #include "base/files/XFileTime.h"
 #include "base/files/XFindData.h"
 
@@ -44,6 +47,7 @@
 #include "base/settings/IParametreExecution.h"
 #include "base/settings/IStdVersion.h"
 #include "base/settings/Profile.h"
+#include "base/settings/VerifProfil.h"
 
 // strings
 #include "base/strings/BoundedFormat.h"
@@ -82,6 +86,8 @@
 #include "base/system/MessageBox.h"
 #include "base/system/ModuleFileName.h"
 #include "base/system/Process.h"
+#include "base/system/Processeurs.h"
+#include "base/system/ProcessusEnfant.h"
 #include "base/system/Rect.h"
 #include "base/system/ThreadKey.h"
 #include "base/system/Threads.h"

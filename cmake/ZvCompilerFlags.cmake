@@ -8,6 +8,16 @@ if(ZV_SANITIZE)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 endif()
 
+if(ZV_TSAN)
+  if(ZV_SANITIZE)
+    message(FATAL_ERROR "ZV_TSAN and ZV_SANITIZE exclude each other: ThreadSanitizer cannot run with AddressSanitizer")
+  endif()
+  # Every data race or lock-order report fails the test that caused it (TSAN_OPTIONS of the
+  # tsan test preset adds halt_on_error).
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
 if(NOT ZV_SANITIZE)
   # The hardening of Debian's own packages: checked string and memory calls where the size is
   # known (needs optimisation, so not in Debug builds), relocations resolved at start and then

@@ -16,10 +16,10 @@
 #include "base/containers/CSimpleBuffer.h"
 #include "base/errors/CXError.h"
 #include "base/files/CDiskFile.h"
-#include "base/settings/CParametreExecution.h"
 #include "base/strings/StrCopy.h"
 #include "base/system/AppelsSysteme.h"
 #include "base/system/ModuleFileName.h"
+#include "launcher/EtapeDemarrage.h"
 #include "launcher/RuntimeEntry.h"
 #include "launcher/RuntimeSearch.h"
 
@@ -57,6 +57,14 @@ constexpr const char gszMsgVMIntrouvable[] =
     "Check whether librairies used to operate the executable can be accessed by PATH.";
 constexpr const char gszMsgInitVM[] =
     "Echec lors de l'initialisation de la DLL zv150vm.so.\r\nFailure initializing zv150vm.so.";
+// Inserts: the runtime library's file name, twice.
+constexpr const char gszMsgProxy[] =
+    "La librairie %s ne fournit pas l'interface du lanceur (pQueryProxy).\r\n"
+    "The library %s does not provide the launcher's interface (pQueryProxy).";
+// Inserts: the runtime library's file name, the application library's, then both again.
+constexpr const char gszMsgZVL[] =
+    "La librairie %s refuse la librairie d'application %s.\r\n"
+    "The library %s refuses the application library %s.";
 
 constexpr unsigned gnTailleCheminModule = 4097;
 constexpr int gnCodeEchec = -1;
@@ -93,22 +101,18 @@ CZVExe::CZVExe(HINSTANCE__* hInstance, HINSTANCE__* hPrevInstance, const char* p
     char szModule[gnTailleCheminModule] = "";
     if (GetModuleFileName(nullptr, szModule, sizeof(szModule)))
         m_clCheminExe = szModule;
+    SetRepExeRecherche(szModule);
 
-    // The directory keeps its final separator. A path too long to split still yields its whole
-    // directory, so that no candidate built on it is mistaken for a shorter one.
-    if (std::strlen(szModule) <= CDiskFile::ZV_MAX_PATH) {
-        char szDir[CDiskFile::ZV_MAX_PATH + 1] = "";
-        CDiskFile::SplitPath(szModule, szDir, nullptr);
-        pstRecherche->clRepExe = szDir;
-    } else {
-        pstRecherche->clRepExe = m_clCheminExe.clGauche(m_clCheminExe.nRPos('/') + 1);
-    }
+    if (m_clTrace.bOuvreSelonEnvironnement())
+        SetObservateurDemarrage(&m_clTrace);
 }
 
 CZVExe::~CZVExe()
 {
     if (pstRechercheFramework()->pstInfoExe == &m_stInfoExe)
         pstRechercheFramework()->pstInfoExe = nullptr;
+    if (pclObservateurDemarrage() == &m_clTrace)
+        SetObservateurDemarrage(nullptr);
 }
 
 void CZVExe::_vAfficheErreur(const char* pszMessage) const
@@ -186,14 +190,7 @@ bool CZVExe::_bChargeInfoExe(int* pnExit)
 
 bool CZVExe::_bInitFramework(int* pnExit)
 {
-    char szVMPath[CDiskFile::ZV_MAX_PATH + 1] = "";
-    {
-        CParametreExecution clParametres;
-        clParametres.Initialise(m_clCheminExe.pszGet());
-        clParametres.nLitChaineSection("FRAMEWORK", "VMPATH", "", szVMPath, sizeof(szVMPath));
-    }
-
-    m_hFramework = hTrouveEtChargeVM(m_stInfoExe.szNomFramework, szVMPath);
+    m_hFramework = hTrouveVMPourExecutable(m_clCheminExe.pszGet(), m_stInfoExe.szNomFramework);
     if (!m_hFramework) {
         _vAfficheErreur(gszMsgVMIntrouvable);
         __StockeCode(pnExit, gnCodeEchec);
@@ -206,10 +203,13 @@ bool CZVExe::_bInitFramework(int* pnExit)
         __StockeCode(pnExit, gnCodeEchec);
         return false;
     }
+    SignaleExportsVM(m_hFramework);
 
-    auto pfnQueryProxy = reinterpret_cast<PFN_pQueryProxy>(dlsym(m_hFramework, "pQueryProxy"));
-    IZVRuntimeProxy* pclProxy = pfnQueryProxy ? pfnQueryProxy(gnQueryProxyCode) : nullptr;
+    IZVRuntimeProxy* pclProxy = pclQueryProxyVM(m_hFramework);
     if (!pclProxy) {
+        CTString clMessage;
+        clMessage.printf(gszMsgProxy, m_stInfoExe.szNomFramework, m_stInfoExe.szNomFramework);
+        _vAfficheErreur(clMessage.pszGet());
         __StockeCode(pnExit, gnCodeEchec);
         return false;
     }
@@ -222,16 +222,17 @@ bool CZVExe::_bInitFramework(int* pnExit)
 bool CZVExe::_bInitZVL(int* pnExit)
 {
     if (m_stInfoExe.szNomZVL[0] == '\0' || std::strcmp(m_stInfoExe.szNomZVL, gszInfoExeNomZVL) == 0) {
-        // Named after the executable: '/opt/app/invoice' uses 'invoice.ZVL'. Only the file name
-        // reaches the runtime, so it is built from the executable's file name alone.
-        char szZVL[CDiskFile::ZV_MAX_PATH + 1] = "";
-        STR_nCopy(szZVL, sizeof(szZVL), CDiskFile::pszGetPtrToFileName(m_clCheminExe.pszGet()), -1);
-        CDiskFile::ChangeExtension(szZVL, sizeof(szZVL), ".ZVL");
-        STR_nCopy(m_stInfoExe.szNomZVL, sizeof(m_stInfoExe.szNomZVL), szZVL, -1);
+        const CTString clNom = clNomZVLTransmis(m_stInfoExe.szNomZVL, m_clCheminExe.pszGet());
+        STR_nCopy(m_stInfoExe.szNomZVL, sizeof(m_stInfoExe.szNomZVL), clNom.pszGet(), -1);
     }
-    char szNomExt[CDiskFile::ZV_MAX_PATH + 1] = "";
-    CDiskFile::SplitPath(m_stInfoExe.szNomZVL, nullptr, szNomExt);
-    if (!bDonneZVL(szNomExt, m_stInfoExe.oPositionZVL)) {
+    const CTString clNomExt = clNomZVLTransmis(m_stInfoExe.szNomZVL, m_clCheminExe.pszGet());
+    const char* szNomExt = clNomExt.pszGet();
+    const bool bAccepte = bDonneZVL(szNomExt, m_stInfoExe.oPositionZVL);
+    SignaleEtape(eETAPE_ZVL, bAccepte ? eISSUE_ACCEPTE : eISSUE_REFUSE, szNomExt, "", m_stInfoExe.oPositionZVL);
+    if (!bAccepte) {
+        CTString clMessage;
+        clMessage.printf(gszMsgZVL, m_stInfoExe.szNomFramework, szNomExt, m_stInfoExe.szNomFramework, szNomExt);
+        _vAfficheErreur(clMessage.pszGet());
         __StockeCode(pnExit, gnCodeEchec);
         return false;
     }
@@ -248,6 +249,7 @@ void CZVExe::_InitParamDQ()
         szRep[i] = pszSource[i];
     szRep[gnTailleRepFichiers - 1] = '\0';
     DonneRepDQ(szRep);
+    SignaleEtape(eETAPE_DONNEES, eISSUE_TROUVE, szRep, "", m_stInfoExe.nVersionActive);
 }
 
 int CZVExe::nRun()

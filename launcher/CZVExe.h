@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "base/strings/CTString.h"
+#include "launcher/CTraceDemarrage.h"
 #include "launcher/InfoDll.h"
 #include "launcher/InfoExe.h"
 #include "contract/RuntimeContract.h"
@@ -97,6 +98,7 @@ private:
     int32_t m_bVMInit;          // the entry table is bound
     void* m_hFramework;         // loader handle of the runtime library, owned
     PFN_TermLibrary m_pfnTermLibrary;
+    CTraceDemarrage m_clTrace;  // on when ZVEXE_TRACE asks for it; the start-up observer meanwhile
 
     static std::atomic<const CZVExe*> ms_pclAfficheurVM;
 };

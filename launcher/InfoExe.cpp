@@ -3,6 +3,9 @@
 
 #include <cstring>
 
+#include "base/files/CDiskFile.h"
+#include "base/strings/StrCopy.h"
+
 namespace {
 
 bool __bTousNuls(const unsigned char* pab, size_t n)
@@ -41,4 +44,20 @@ bool bFormeInfoExe(const unsigned char* pab)
            __bTermine(pab + offsetof(_stINFOEXE, szNomFramework), sizeof(_stINFOEXE::szNomFramework)) &&
            __bTermine(pab + offsetof(_stINFOEXE, szNomZVL), sizeof(_stINFOEXE::szNomZVL)) &&
            __bTermine(pab + offsetof(_stINFOEXE, szNomProjet), sizeof(_stINFOEXE::szNomProjet));
+}
+
+CTString clNomZVLTransmis(const char* pszNomBloc, const char* pszCheminExe)
+{
+    char szZVL[CDiskFile::ZV_MAX_PATH + 1] = "";
+    if (!pszNomBloc || pszNomBloc[0] == '\0' || std::strcmp(pszNomBloc, gszInfoExeNomZVL) == 0) {
+        // Only the file name reaches the runtime, so it is built from the executable's file
+        // name alone.
+        STR_nCopy(szZVL, sizeof(szZVL), CDiskFile::pszGetPtrToFileName(pszCheminExe ? pszCheminExe : ""), -1);
+        CDiskFile::ChangeExtension(szZVL, sizeof(szZVL), ".ZVL");
+    } else {
+        STR_nCopy(szZVL, sizeof(szZVL), pszNomBloc, -1);
+    }
+    char szNomExt[CDiskFile::ZV_MAX_PATH + 1] = "";
+    CDiskFile::SplitPath(szZVL, nullptr, szNomExt);
+    return CTString(szNomExt);
 }

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/strings/CTString.h"
+
 // Room of a path: 260 characters and the terminating NUL.
 constexpr unsigned gnTailleChemin = 261;
 
@@ -63,3 +65,8 @@ inline constexpr const char gszRepFichiersMarque[] = "**** Rep. Fichiers ****";
 // True when the reserved areas of the block hold their template values and each text area
 // holds a terminator: the shape by which a block is recognised in an executable file.
 bool bFormeInfoExe(const unsigned char* pabBloc);
+
+// The file name of the application library that the launcher hands to the runtime for the
+// block's name pszNomBloc: its file name part; an empty name or "default.zvl" gives the
+// executable's own file name with the extension ".ZVL" ('/opt/app/invoice' uses 'invoice.ZVL').
+CTString clNomZVLTransmis(const char* pszNomBloc, const char* pszCheminExe);

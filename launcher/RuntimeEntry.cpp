@@ -4,8 +4,11 @@
 #include <dlfcn.h>
 
 #include <cstdint>
+#include <cstring>
+#include <initializer_list>
 
 #include "base/strings/CTString.h"
+#include "launcher/EtapeDemarrage.h"
 
 namespace {
 
@@ -29,10 +32,20 @@ struct _stLIAISONVM {
 
 _stLIAISONVM gstLiaison;
 
+// The exports a start cannot do without: a runtime without them is refused or cannot run the
+// project (the KL_ ones make bDonneZVL and bRunExec fail).
+bool __bEntreeRequise(const char* pszNom)
+{
+    return std::strcmp(pszNom, "KL_DonneZVL") == 0 || std::strcmp(pszNom, "KL_Run_Res") == 0 ||
+           std::strcmp(pszNom, "pQueryProxy") == 0 || std::strcmp(pszNom, "bInitLibrary") == 0;
+}
+
 template <typename PFN>
 void __Lie(PFN* ppfn, void* hFramework, int nIndex)
 {
     *ppfn = reinterpret_cast<PFN>(dlsym(hFramework, gapszRuntimeEntryNames[nIndex]));
+    const char* pszNom = gapszRuntimeEntryNames[nIndex];
+    SignaleEtape(eETAPE_ENTREE, *ppfn ? eISSUE_TROUVE : eISSUE_MANQUE, pszNom, "", __bEntreeRequise(pszNom) ? 1 : 0);
 }
 
 int __nSetParam(int nCode, intptr_t nValeur)
@@ -179,4 +192,26 @@ int DonneHistoConnexion(int nValeur)
 int SetLogger(ILogger* pclLogger)
 {
     return __nSetParam(eSETPARAM_LOGGER, reinterpret_cast<intptr_t>(pclLogger));
+}
+
+void SignaleExportsVM(void* hFramework)
+{
+    if (!hFramework || !pclObservateurDemarrage())
+        return;
+    for (const char* pszNom : {"bInitLibrary", "pQueryProxy", "TermLibrary"}) {
+        SignaleEtape(eETAPE_ENTREE, dlsym(hFramework, pszNom) ? eISSUE_TROUVE : eISSUE_MANQUE, pszNom, "",
+                     __bEntreeRequise(pszNom) ? 1 : 0);
+    }
+}
+
+IZVRuntimeProxy* pclQueryProxyVM(void* hFramework)
+{
+    auto pfnQueryProxy = hFramework ? reinterpret_cast<PFN_pQueryProxy>(dlsym(hFramework, "pQueryProxy")) : nullptr;
+    if (!pfnQueryProxy) {
+        SignaleEtape(eETAPE_PROXY, eISSUE_MANQUE, "pQueryProxy");
+        return nullptr;
+    }
+    IZVRuntimeProxy* pclProxy = pfnQueryProxy(gnQueryProxyCode);
+    SignaleEtape(eETAPE_PROXY, pclProxy ? eISSUE_ACCEPTE : eISSUE_REFUSE, "pQueryProxy");
+    return pclProxy;
 }

@@ -13,7 +13,16 @@ enum eMODEVM : int {
 
 // Binds the twelve exports of the entry table on the runtime library's loader handle, replacing
 // any earlier binding. An absent export only disables its forwarder, so this never fails.
+// Each export is reported to the start-up observer, when one is set, as bound or missing.
 bool bInitVM(void* hFramework);
+
+// Reports to the start-up observer, when one is set, whether the library exports the entries
+// looked up outside the table: "bInitLibrary", "pQueryProxy" and "TermLibrary".
+void SignaleExportsVM(void* hFramework);
+
+// The runtime's interface: its "pQueryProxy" called with 100; null when the export is missing
+// or answers null. The answer is reported to the start-up observer.
+IZVRuntimeProxy* pclQueryProxyVM(void* hFramework);
 
 // Tells the runtime to end ("KL_SetParam" 1012 with 0, when bound). With a non-zero argument the
 // library is then unloaded and the unloader's result returned; otherwise the result of the

@@ -25,6 +25,16 @@ _stRECHERCHEFRAMEWORK* pstRechercheFramework();
 // found, did not load or refused. Candidate paths longer than 260 characters count as absent.
 void* hTrouveEtChargeVM(const char* pszNomVM, const char* pszCheminExplicite);
 
+// The search as the launcher runs it for the executable pszCheminExe: reads the explicit path
+// (key "VMPATH" of section "FRAMEWORK" of its execution parameters, the ".ZX" file), then
+// hTrouveEtChargeVM. The steps go to the start-up observer when one is set (EtapeDemarrage.h);
+// watching changes nothing of what is loaded.
+void* hTrouveVMPourExecutable(const char* pszCheminExe, const char* pszNomVM);
+
+// Records the directory of the executable pszCheminExe, with its final separator, as the one
+// the search looks in first.
+void SetRepExeRecherche(const char* pszCheminExe);
+
 // Common directory for a runtime name, into pszCommun (nTaille bytes): for the standard name
 // "/usr/local/NORVELL/lib/15.0/"; for a custom name the "CHEMIN" value of section "FRAMEWORK"
 // of the profile "<executable's directory>/<name without extension>.conf" (possibly empty).

@@ -12,6 +12,15 @@ extern "C" {
 
 #define ZV_EXTERNAL_API __attribute__((visibility("default")))
 
+/* Threads. The interface's process-wide state (the loaded library and its bound exports, the
+ * options, the local context and which context is current) is written by the nZVInit forms,
+ * ZVActiveOption, ZVSetModule, pZVSetContexte and ZVTerm, which are not locked: a host calls
+ * them while no other thread uses the interface (at its start and end). In between, that
+ * state is only read, from any thread. The operations without a context argument act on the
+ * current context, one for the process: threads that call the runtime at the same time each
+ * use a context of their own through the ZVMT forms. pZVMTInitThread and ZVMTTermThread may be
+ * called from any thread at any time between initialisation and end (they are locked). */
+
 /* Initialisation and end. Each nZVInit form returns 0 at once when the interface is already
  * initialised; otherwise 0 on success, 1 when a mandatory export is missing or the library's
  * own initialisation ("bInitLibrary") refuses, 2 when there is no library, or the runtime's

@@ -9,6 +9,10 @@
 // Each export has exactly the type the launcher binds it with.
 #define ZV_MEME_TYPE(fn, pfn) static_assert(std::is_same<decltype(&fn), pfn>::value, #fn " has the wrong type")
 
+#if defined(ZV_RUNTIME_NEEDS_EXTRA)
+extern "C" int zvvm_extra_pret(void);
+#endif
+
 #if !defined(ZV_RUNTIME_NO_INITLIBRARY)
 ZV_MEME_TYPE(bInitLibrary, PFN_bInitLibrary);
 
@@ -18,6 +22,10 @@ int bInitLibrary(void* hLibrary)
     (void)hLibrary;
     return 0;
 #else
+#if defined(ZV_RUNTIME_NEEDS_EXTRA)
+    if (!zvvm_extra_pret())
+        return 0;
+#endif
     CRuntimeSession::s_pclGet()->Initialise(hLibrary);
     return 1;
 #endif

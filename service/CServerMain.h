@@ -8,8 +8,7 @@
 class CZVExeService;
 
 // One per process, created by main in daemon mode. bStart, Stop and MainLoop run on the main
-// thread (Stop also from the SIGTERM handler, which runs on that thread); StopMainLoop may
-// come from any thread.
+// thread; StopMainLoop may come from any thread, SignalStopMainLoop from a signal handler.
 class CServerMain : public CServiceImp {
 public:
     CServerMain();
@@ -26,19 +25,45 @@ public:
     // Ends the service and the launcher when one runs, then posts the semaphore in any case.
     void Stop() override;
     int vbLogStartOK() override;
+    // Section [SERVICE] of the execution parameters (the executable's path with ".ZX"): USER,
+    // the service user; DIRECTORY, the service's own directory (absolute); COREDUMP, 0 or 1.
+    // A key that is absent or empty keeps the default (no user, no directory, no core dumps).
+    int vbWithCoreDump() override;
+    int vbGetServiceUser(char* pszUser) override;
+    int vbGetOwnDirectory(char* pszDirectory) override;
+    // False, after logging the key, the value, the file and the fault, when a key of [SERVICE]
+    // is unusable: unknown user, relative directory, a value too long for its buffer,
+    // COREDUMP neither 0 nor 1.
+    int vbVerifieParametres() override;
 
     // Ends the main loop (posts the semaphore); may be called from any thread.
     void StopMainLoop();
+    // The same from a signal handler: sem_post alone, which is async-signal-safe.
+    void SignalStopMainLoop();
 
     CLogger* pclGetCLogger() { return &m_clLogger; }
     // Stop requests not yet taken by the main loop (the semaphore's count).
     int nArretsEnAttente();
     bool bLanceurActif() const { return m_pclLanceur != nullptr; }
 
+protected:
+    // Reads [SERVICE] from the parameter file of the executable at pszExe (tests name another
+    // one); done once, on the first use of the settings, from the running executable's path.
+    void LitParametres(const char* pszExe);
+
 private:
+    bool __bParametresLus();
+
     CZVExeService* m_pclLanceur; // owned, null when none
     CLogger m_clLogger;
     CZVSem m_clSem;
+
+    // [SERVICE] as read; values that do not fit are kept cut, and m_bValide is false.
+    bool m_bLus = false;
+    bool m_bValide = true;
+    bool m_bCoreDump = false;
+    char m_szUser[gnTailleUtilisateurService] = "";
+    char m_szRep[gnTailleRepService] = "";
 };
 
 // End-of-service callback handed to the runtime: code 0 ends the main loop of the process-wide

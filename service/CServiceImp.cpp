@@ -20,3 +20,8 @@ int CServiceImp::vbLogStartOK()
 {
     return 1;
 }
+
+int CServiceImp::vbVerifieParametres()
+{
+    return 1;
+}

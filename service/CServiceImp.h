@@ -25,6 +25,9 @@ public:
     // directory, handed over to the service user.
     virtual int vbGetOwnDirectory(char* pszDirectory);
     virtual int vbLogStartOK();
+    // True when the service's settings can be used; false after logging what is wrong, and the
+    // daemon then starts nothing. Called once, before the daemon detaches.
+    virtual int vbVerifieParametres();
 
 protected:
     CServiceImp() = default;

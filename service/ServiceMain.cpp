@@ -20,16 +20,23 @@
 #include <cstring>
 #include <vector>
 
+#include "base/generated/NomsMessages.h"
 #include "base/messages/AccesDllRes.h"
 #include "base/strings/CTString.h"
 #include "base/system/AppelsSysteme.h"
 #include "service/CServerMain.h"
+#include "service/NotifySystemd.h"
 #include "service/PidFile.h"
 #include "contract/ILogger.h"
 
 CServerMain* gpclServerMain = nullptr;
 CServiceImp* gpclServiceImp = nullptr;
 std::atomic<pthread_t> hMainThread{0};
+std::atomic<int> gbArretDemande{0};
+
+// The SIGTERM handler touches these two atomics only.
+static_assert(std::atomic<pthread_t>::is_always_lock_free, "hMainThread must be usable in a signal handler");
+static_assert(std::atomic<int>::is_always_lock_free, "gbArretDemande must be usable in a signal handler");
 
 namespace {
 
@@ -38,10 +45,6 @@ constexpr const char gszMsgLock[] = "Echec de la cr\xE9"
                                     "ation du fichier de lock du demon";
 constexpr const char gszMsgNom[] = "Nom de service invalide pour le fichier de lock du demon";
 
-constexpr unsigned gnMsgServiceNonDemarre = 5689;
-constexpr unsigned gnMsgCoreDump = 25304;
-constexpr unsigned gnMsgUtilisateurInconnu = 25305;
-constexpr unsigned gnMsgIdentite = 25306;
 
 // Bytes the daemon sends to the first process.
 constexpr char gcPret = '0';
@@ -221,14 +224,27 @@ void __DonneRepertoire(const char* pszUser, const char* pszRep)
                STDERR_FILENO);
 }
 
-// The main loop, then the end of whatever still runs (the runtime may have ended the loop
-// itself, leaving its launcher loaded).
-void __Attend(CServiceImp* pclService)
+// Tells the service manager, when one waits (NOTIFY_SOCKET), "STATUS=" and what goes before.
+void __Notifie(const char* pszAvant, const char* pszStatut, const char* pszNom)
+{
+    if (!NOTIFY_bActif())
+        return;
+    CTString clMessage(pszAvant);
+    clMessage.AddPrintf("STATUS=%s %s", pszStatut, pszNom != nullptr ? pszNom : "");
+    NOTIFY_bEnvoie(clMessage.pszGet());
+}
+
+// The main loop, then the stop, on this thread: the SIGTERM handler only ends the wait, and
+// the runtime may have ended it itself, leaving its launcher loaded.
+void __Attend(CServiceImp* pclService, const char* pszNom)
 {
     pclService->MainLoop();
-    pthread_t hAttendu = pthread_self();
-    if (hMainThread.compare_exchange_strong(hAttendu, 0))
-        pclService->Stop();
+    // From here on a SIGTERM has nothing left to do.
+    hMainThread.store(0);
+    __Notifie("STOPPING=1\n",
+              gbArretDemande.load() != 0 ? "Stopping on SIGTERM: service" : "Stopping, ended by the runtime: service",
+              pszNom);
+    pclService->Stop();
 }
 
 } // namespace
@@ -251,16 +267,27 @@ int ServiceMain(const char* pszNom)
     CServiceImp* const pclService = gpclServiceImp;
     if (pclService == nullptr)
         return -1;
+    gbArretDemande.store(0);
+    // Under a service manager that waits for readiness the process stays its main process: no
+    // fork, and a failed start is the process's own exit code.
+    const bool bNotifie = NOTIFY_bInit();
+    const int nEchec = bNotifie ? -1 : 0;
+    __Notifie("", "Starting service", pszNom);
     char szPid[gnTailleCheminPid];
     if (!bCheminPid(pszNom, szPid)) {
         __Log(gszMsgNom);
+        __Notifie("", "Failed to start: invalid service name", pszNom);
+        return -1;
+    }
+    if (!pclService->vbVerifieParametres()) {
+        __Notifie("", "Failed to start: invalid settings of service", pszNom);
         return -1;
     }
     __RemetSignaux();
 
     int fdPret = -1; // in the daemon: where it reports to the first process
     bool bNettoie = true;
-    if (getppid() != 1) {
+    if (getppid() != 1 && !bNotifie) {
         int afd[2];
         if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, afd) != 0) {
             __Log(gszMsgFork);
@@ -315,15 +342,17 @@ int ServiceMain(const char* pszNom)
         if (bCoreDump)
             AllowCoreDump();
         if (!bChange) {
+            __Notifie("", "Failed to start: the service user cannot be taken on by service", pszNom);
             __Signale(&fdPret, false);
-            return 0;
+            return nEchec;
         }
     }
 
     if (!pclService->bStart()) {
         __LogMessage(gnMsgServiceNonDemarre);
+        __Notifie("", "Failed to start: the runtime did not start service", pszNom);
         __Signale(&fdPret, false);
-        return 0;
+        return nEchec;
     }
     if (bUser)
         bSetEffectiveIDToRealID();
@@ -334,23 +363,34 @@ int ServiceMain(const char* pszNom)
         // Refused by the lock: another instance runs, and its file is left as it is.
         if (ePid != ePID_VERROU)
             __Log(gszMsgLock);
+        __Notifie("",
+                  ePid == ePID_VERROU ? "Failed to start: another instance holds the pid file of service"
+                                      : "Failed to start: the pid file cannot be written for service",
+                  pszNom);
         pclService->Stop();
         __Signale(&fdPret, false);
-        return 0;
+        return nEchec;
     }
     if (bUser && !bChangeUser(fd, szUser, 1)) {
         // Going on would leave the service running with the start-up identity.
+        __Notifie("", "Failed to start: the service user cannot be taken on by service", pszNom);
         pclService->Stop();
         PID_Retire(szPid, fd);
         __Signale(&fdPret, false);
-        return 0;
+        return nEchec;
     }
 
     SetTermHandler();
+    if (bNotifie) {
+        CTString clPret;
+        clPret.printf("READY=1\nSTATUS=Running service %s\nMAINPID=%d", pszNom, static_cast<int>(getpid()));
+        NOTIFY_bEnvoie(clPret.pszGet());
+    }
     __Signale(&fdPret, true);
     __BloqueSIGTERM(false);
-    __Attend(pclService);
+    __Attend(pclService, pszNom);
     PID_Retire(szPid, fd);
+    __Notifie("", "Stopped service", pszNom);
     return 0;
 }
 
@@ -419,15 +459,14 @@ void SetTermHandler()
 
 void TermHandler(int)
 {
+    // Only async-signal-safe work here: the stop itself (ending the runtime's service, joining
+    // its threads, unloading it) runs on the main thread once its wait has ended.
     const int nErrno = errno;
     pthread_t hAttendu = hMainThread.load();
-    if (hAttendu != 0) {
-        if (!pthread_equal(hAttendu, pthread_self())) {
-            // A process-directed signal may land on any thread that does not block it.
-            pthread_kill(hAttendu, SIGTERM);
-        } else if (hMainThread.compare_exchange_strong(hAttendu, 0) && gpclServiceImp != nullptr) {
-            gpclServiceImp->Stop();
-        }
+    if (hAttendu != 0 && hMainThread.compare_exchange_strong(hAttendu, 0)) {
+        gbArretDemande.store(1);
+        if (gpclServerMain != nullptr)
+            gpclServerMain->SignalStopMainLoop();
     }
     errno = nErrno;
 }
@@ -444,7 +483,7 @@ void RunDebugMode()
     }
     SetTermHandler();
     __BloqueSIGTERM(false);
-    __Attend(pclService);
+    __Attend(pclService, nullptr);
 }
 
 void Term()

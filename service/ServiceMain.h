@@ -12,8 +12,11 @@ class CServiceImp;
 // unless daemon mode was chosen, both always the same object. Owned through these pointers.
 extern CServerMain* gpclServerMain;
 extern CServiceImp* gpclServiceImp;
-// The thread that installed the SIGTERM handler; 0 once the handler has acted.
+// The thread that installed the SIGTERM handler; 0 once the handler has acted or the main
+// loop has ended (a later SIGTERM then does nothing).
 extern std::atomic<pthread_t> hMainThread;
+// 1 once SIGTERM has asked for the stop.
+extern std::atomic<int> gbArretDemande;
 
 // Room of the pid file path, "/var/run/NAME.pid" and its NUL.
 constexpr unsigned gnTailleCheminPid = 261;
@@ -24,7 +27,12 @@ constexpr int gnAttenteDemonMs = 60000;
 // exit code of the calling process: in the first process, 0 once the daemon has written its
 // pid file and -1 when its start failed (or was not reported in time); in the daemon, 0
 // after its end (failures are in the log). A name that cannot make a pid file path (too
-// long, or holding a '/') is logged and gives -1 before anything starts.
+// long, or holding a '/') or settings the service refuses (vbVerifieParametres) are logged
+// and give -1 before anything starts.
+// With NOTIFY_SOCKET set the process does not fork (as under process 1): it stays the
+// service manager's main process, tells it "READY=1" once the pid file is written, "STOPPING=1"
+// when the stop begins and "STATUS=" lines on the way (NotifySystemd.h), and returns -1 when
+// the start fails.
 int ServiceMain(const char* pszNom);
 
 // Takes on the identity of the user: permanently (real, effective and saved identifiers,
@@ -37,8 +45,8 @@ bool bSetEffectiveIDToRealID();
 void AllowCoreDump();
 // Records the calling thread as the one that acts on SIGTERM and installs TermHandler.
 void SetTermHandler();
-// SIGTERM: on the recorded thread, once, stops the service. Another thread hands the signal
-// on to the recorded one.
+// SIGTERM, once: records the request (gbArretDemande) and ends the main loop's wait with an
+// async-signal-safe semaphore post; the main thread then stops the service. On any thread.
 void TermHandler(int nSignal);
 // Runs the service in the foreground: no fork, no pid file, no identity change. Returns when
 // the service has been stopped (SIGTERM or the runtime's end of service).

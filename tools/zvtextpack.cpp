@@ -2,9 +2,10 @@
 //
 //   zvtextpack --text NAME INPUT OUTPUT
 //       the whole of INPUT (bytes as they are) as `extern const char NAME[]`
-//   zvtextpack --messages INPUT OUTPUT [--block NAME] [--sizes NAME]
+//   zvtextpack --messages INPUT OUTPUT [--block NAME] [--sizes NAME] [--names HEADER]
 //       the message block and its size table from "identifier<TAB>text" lines
-//       (defaults: gabyBlocRes and _tabTailleChaineRes)
+//       (defaults: gabyBlocRes and _tabTailleChaineRes); with --names, also a header
+//       naming the identifiers of the lines that give a name ("identifier name<TAB>text")
 #include "tools/textpack/CMessageBlock.h"
 #include "tools/textpack/CTextPacker.h"
 
@@ -21,7 +22,7 @@ int nUsage()
 {
     std::fprintf(stderr,
                  "usage: zvtextpack --text NAME INPUT OUTPUT\n"
-                 "       zvtextpack --messages INPUT OUTPUT [--block NAME] [--sizes NAME]\n");
+                 "       zvtextpack --messages INPUT OUTPUT [--block NAME] [--sizes NAME] [--names HEADER]\n");
     return 2;
 }
 
@@ -94,9 +95,15 @@ int main(int argc, char** argv)
             return nUsage();
         strEntree = vecArgs[1];
         strSortie = vecArgs[2];
-        std::string strNomBloc = "gabyBlocRes", strNomTailles = "_tabTailleChaineRes";
+        std::string strNomBloc = "gabyBlocRes", strNomTailles = "_tabTailleChaineRes", strNoms;
         for (std::size_t i = 3; i < vecArgs.size(); i += 2) {
-            if (i + 1 >= vecArgs.size() || !bIdentifiantCpp(vecArgs[i + 1]))
+            if (i + 1 >= vecArgs.size())
+                return nUsage();
+            if (vecArgs[i] == "--names") {
+                strNoms = vecArgs[i + 1];
+                continue;
+            }
+            if (!bIdentifiantCpp(vecArgs[i + 1]))
                 return nUsage();
             if (vecArgs[i] == "--block")
                 strNomBloc = vecArgs[i + 1];
@@ -116,6 +123,14 @@ int main(int argc, char** argv)
                                       strSource, &strErreur)) {
             std::fprintf(stderr, "zvtextpack: %s: %s\n", strEntree.c_str(), strErreur.c_str());
             return 1;
+        }
+        if (!strNoms.empty()) {
+            std::string strEntete;
+            CMessageBlock::s_Noms(vecMessages, strNomFichier(strEntree), strEntete);
+            if (!bEcritFichier(strNoms, strEntete)) {
+                std::fprintf(stderr, "zvtextpack: cannot write %s\n", strNoms.c_str());
+                return 1;
+            }
         }
     } else {
         return nUsage();

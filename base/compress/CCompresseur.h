@@ -6,15 +6,24 @@
 #include "base/compress/CZLWCompresseur.h"
 
 // The caller fills the four data fields (input, its length, output, its capacity) and calls
-// dwCompression or dwDecompression. Every front object is served by the one process-wide
-// dictionary compressor ms_clCompresseurZLW, whose mutex serialises the operations of all
-// threads; a front object itself belongs to one thread.
+// dwCompression or dwDecompression. Every front object names the process-wide dictionary
+// compressor ms_clCompresseurZLW (its size readers hold no state), but the operations run on
+// the calling thread's own dictionary compressor, made on the thread's first operation and
+// freed when the thread ends: threads compressing at once do not wait for each other, and
+// the bytes are those of the shared instance. A front object itself belongs to one thread at
+// a time.
 class CCompresseur {
 public:
     static constexpr uint8_t byMETHODE_AUCUNE = 255;
 
     // The shared compressor, built during static initialisation, destroyed at process exit.
+    // Calling its own dwCompression or dwDecompression serialises the callers on its mutex.
     static CZLWCompresseur ms_clCompresseurZLW;
+
+    // The calling thread's dictionary compressor, which serves the front objects' operations
+    // on this thread: made on first use, freed at the thread's exit. Falls back to the shared
+    // instance when it cannot be made, or while the thread's own one is being torn down.
+    static CZLWCompresseur& s_clCompresseurDuThread();
 
     explicit CCompresseur(uint8_t byMethode);
     // Releases nothing: the compressor is shared.

@@ -1,6 +1,8 @@
 // Date and time strings: validation, mask conversions, day numbers over the Julian and Gregorian calendars.
 #include "base/datetime/DateHeure.h"
 
+#include "base/datetime/Calendrier.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -31,12 +33,6 @@ int _nChiffres(const char* p, int n)
     for (int i = 0; i < n; ++i)
         nValeur = nValeur * 10 + (p[i] - '0');
     return nValeur;
-}
-
-// The ten days dropped by the calendar reform: 5 to 14 October 1582.
-bool _bJourSupprime(int nJour, int nMois, int nAnnee)
-{
-    return nAnnee == 1582 && nMois == 10 && nJour >= 5 && nJour <= 14;
 }
 
 // Dates before 15 October 1582 are counted in the Julian calendar.
@@ -198,11 +194,7 @@ bool bChaineVersEntier(const char* pszTexte, int* pnValeur, bool bMoinsPermis)
 
 int nBissextille(int nAnnee)
 {
-    if (nAnnee % 4 != 0)
-        return 0;
-    if (nAnnee <= 1582)
-        return 1;
-    return (nAnnee % 100 != 0 || nAnnee % 400 == 0) ? 1 : 0;
+    return CAL_bBissextile(nAnnee, eCAL_HISTORIQUE) ? 1 : 0;
 }
 
 bool bDateVerif(const char* pszDate, int* pnAnnee, int* pnMois, int* pnJour)
@@ -212,9 +204,8 @@ bool bDateVerif(const char* pszDate, int* pnAnnee, int* pnMois, int* pnJour)
     const int nAnnee = _nChiffres(pszDate, 4);
     const int nMois = _nChiffres(pszDate + 4, 2);
     const int nJour = _nChiffres(pszDate + 6, 2);
-    if (nAnnee < 1 || nMois < 1 || nMois > 12 || nJour < 1 || nJour > gnTabNbJourMoisBissextile[nMois - 1])
-        return false;
-    if ((nMois == 2 && nJour == 29 && !nBissextille(nAnnee)) || _bJourSupprime(nJour, nMois, nAnnee))
+    if (nAnnee < 1 || nMois < 1 || nJour < 1 ||
+        !CAL_bDateValide(nAnnee, static_cast<unsigned>(nMois), static_cast<unsigned>(nJour), eCAL_HISTORIQUE))
         return false;
     if (pnAnnee)
         *pnAnnee = nAnnee;
@@ -333,10 +324,8 @@ bool bJourGregorien(int nJour, int nMois, int nAnnee, int* pnNumero)
     if (!pnNumero)
         return false;
     *pnNumero = 0;
-    if (nAnnee < 1 || nMois < 1 || nMois > 12 || nJour < 1)
-        return false;
-    const int nLongueur = nMois == 2 ? 28 + nBissextille(nAnnee) : gnTabNbJourMoisBissextile[nMois - 1];
-    if (nJour > nLongueur || _bJourSupprime(nJour, nMois, nAnnee))
+    if (nAnnee < 1 || nMois < 1 || nJour < 1 ||
+        !CAL_bDateValide(nAnnee, static_cast<unsigned>(nMois), static_cast<unsigned>(nJour), eCAL_HISTORIQUE))
         return false;
     const int64_t y = static_cast<int64_t>(nAnnee) - 1;
     int64_t nNumero = nJour - kDecalage1800 + gnTabJourCumule[nMois - 1] + 365 * y + y / 4 +

@@ -1,6 +1,8 @@
 // CXError: the error object shared with the runtime library, its typed items, sub-errors and text report.
 #include "base/errors/CXError.h"
 
+#include "base/generated/NomsMessages.h"
+
 #include <netdb.h>
 
 #include <cerrno>
@@ -1207,34 +1209,6 @@ void CXError::RAZ()
 
 namespace {
 
-// Report messages of the table.
-enum : unsigned int {
-    kMsgModule = 28842,
-    kMsgSansModule = 28843,
-    kMsgTitreContexte = 28844,
-    kMsgTraitement = 28845,
-    kMsgFonction = 28846,
-    kMsgNiveau1 = 28847,
-    kMsgNiveau2 = 28848,
-    kMsgNiveau3 = 28849,
-    kMsgNiveauAutre = 28850,
-    kMsgNiveauInterne = 25311,
-    kMsgCodeUtilisateur = 28851,
-    kMsgCodeUtilisateur55 = 28852,
-    kMsgCodeSysteme = 28853,
-    kMsgSansCodeSysteme = 28854,
-    kMsgTitreMessageSysteme = 28855,
-    kMsgSansMessageSysteme = 28856,
-    kMsgTitreMessageUtilisateur = 28857,
-    kMsgSansMessageUtilisateur = 28858,
-    kMsgTitreMessageDebug = 28859,
-    kMsgSansMessageDebug = 28860,
-    kMsgTitreInfo = 28861,
-    kMsgSansInfo = 28862,
-    kMsgDetail = 28863,
-    kMsgSansDetail = 28864,
-    kMsgSousErreur = 28865,
-};
 
 const char kszFinDeLigne[] = "\r\n";
 
@@ -1301,21 +1275,21 @@ unsigned int IdMessageNiveau(int32_t nLevel)
 {
     switch (nLevel) {
     case 1:
-        return kMsgNiveau1;
+        return gnMsgNiveau1;
     case 2:
-        return kMsgNiveau2;
+        return gnMsgNiveau2;
     case 3:
     case 0x40000004:
     case 0x40000008:
-        return kMsgNiveau3;
+        return gnMsgNiveau3;
     case 0x10001:
     case 0x10002:
     case 0x10003:
     case 0x10004:
     case 0x20001:
-        return kMsgNiveauInterne;
+        return gnMsgNiveauInterne;
     default:
-        return kMsgNiveauAutre;
+        return gnMsgNiveauAutre;
     }
 }
 
@@ -1335,18 +1309,18 @@ void CXError::StringDump(CTString& clOut, eXERROR_INFO eFlags) const
 
     // Context: only when there is something to say, it has no message for an absent value.
     if ((eFlags & XEI_CONTEXT) && (bRempli(m_pszFunctionName) || bRempli(m_pszTraitmentCaption))) {
-        clRapport.Ligne(kMsgTitreContexte);
+        clRapport.Ligne(gnMsgTitreContexte);
         if (bRempli(m_pszTraitmentCaption)) {
             CTString clObjet;
             if (bRempli(m_pszObjectName))
                 clObjet.Set(" (", m_pszObjectName, ")");
-            AjouteMessageFormate(clOut, kMsgTraitement, m_pszTraitmentCaption, clObjet.pszGet(),
+            AjouteMessageFormate(clOut, gnMsgTraitement, m_pszTraitmentCaption, clObjet.pszGet(),
                                  static_cast<unsigned int>(m_wTraitmentLine),
                                  static_cast<unsigned int>(m_wTraitmentThread));
             clOut.Add(kszFinDeLigne);
         }
         if (bRempli(m_pszFunctionName)) {
-            AjouteMessageFormate(clOut, kMsgFonction, m_pszFunctionName,
+            AjouteMessageFormate(clOut, gnMsgFonction, m_pszFunctionName,
                                  static_cast<unsigned int>(m_nFunctionSyntax));
             clOut.Add(kszFinDeLigne);
         }
@@ -1358,12 +1332,12 @@ void CXError::StringDump(CTString& clOut, eXERROR_INFO eFlags) const
         if (bRempli(m_pszUserMessage)) {
             clRapport.Ouvre();
             if (!(eFlags & XEI_NOUSERTITLE))
-                clRapport.Ligne(kMsgTitreMessageUtilisateur);
+                clRapport.Ligne(gnMsgTitreMessageUtilisateur);
             AjouteLigne(clOut, m_pszUserMessage);
             clRapport.Ecart(true);
         } else if (!bRempliSeul) {
             clRapport.Ouvre();
-            clRapport.Ligne(kMsgSansMessageUtilisateur);
+            clRapport.Ligne(gnMsgSansMessageUtilisateur);
             clRapport.Ecart(true);
         }
     }
@@ -1372,7 +1346,7 @@ void CXError::StringDump(CTString& clOut, eXERROR_INFO eFlags) const
     bool bGroupe = false;
     if (eFlags & XEI_USERCODE) {
         clRapport.Ouvre();
-        AjouteMessageFormate(clOut, kMsgCodeUtilisateur, m_nUserErrorCode);
+        AjouteMessageFormate(clOut, gnMsgCodeUtilisateur, m_nUserErrorCode);
         clOut.Add(kszFinDeLigne);
         clRapport.Ecart(false);
         bGroupe = true;
@@ -1380,7 +1354,7 @@ void CXError::StringDump(CTString& clOut, eXERROR_INFO eFlags) const
     if (eFlags & XEI_LEVEL) {
         clRapport.Ouvre();
         const unsigned int nId = IdMessageNiveau(m_eLevel);
-        if (nId == kMsgNiveauAutre)
+        if (nId == gnMsgNiveauAutre)
             AjouteMessageFormate(clOut, nId, static_cast<unsigned int>(m_eLevel));
         else
             AjouteMessage(clOut, nId);
@@ -1390,7 +1364,7 @@ void CXError::StringDump(CTString& clOut, eXERROR_INFO eFlags) const
     }
     if ((eFlags & XEI_USERCODE55) && (m_nUserErrorCode55 != 0 || !bRempliSeul)) {
         clRapport.Ouvre();
-        AjouteMessageFormate(clOut, kMsgCodeUtilisateur55, m_nUserErrorCode55);
+        AjouteMessageFormate(clOut, gnMsgCodeUtilisateur55, m_nUserErrorCode55);
         clOut.Add(kszFinDeLigne);
         bGroupe = true;
     }
@@ -1403,13 +1377,13 @@ void CXError::StringDump(CTString& clOut, eXERROR_INFO eFlags) const
     if (eFlags & XEI_SYSTEMCODE) {
         if (m_dwSystemErrorCode != 0) {
             clRapport.Ouvre();
-            AjouteMessageFormate(clOut, kMsgCodeSysteme, m_dwSystemErrorCode);
+            AjouteMessageFormate(clOut, gnMsgCodeSysteme, m_dwSystemErrorCode);
             clOut.Add(kszFinDeLigne);
             clRapport.Ecart(false);
             bGroupe = true;
         } else if (!bRempliSeul) {
             clRapport.Ouvre();
-            clRapport.Ligne(kMsgSansCodeSysteme);
+            clRapport.Ligne(gnMsgSansCodeSysteme);
             clRapport.Ecart(false);
             bGroupe = true;
         }
@@ -1417,12 +1391,12 @@ void CXError::StringDump(CTString& clOut, eXERROR_INFO eFlags) const
     if (eFlags & XEI_SYSTEMMESSAGE) {
         if (bRempli(m_pszSystemErrorMessage)) {
             clRapport.Ouvre();
-            clRapport.Ligne(kMsgTitreMessageSysteme);
+            clRapport.Ligne(gnMsgTitreMessageSysteme);
             clOut.Add(m_pszSystemErrorMessage);
             bGroupe = true;
         } else if (!bRempliSeul) {
             clRapport.Ouvre();
-            clRapport.Ligne(kMsgSansMessageSysteme);
+            clRapport.Ligne(gnMsgSansMessageSysteme);
             bGroupe = true;
         }
     }
@@ -1434,13 +1408,13 @@ void CXError::StringDump(CTString& clOut, eXERROR_INFO eFlags) const
     if (eFlags & XEI_MODULE) {
         if (bRempli(m_pszModName)) {
             clRapport.Ouvre();
-            AjouteMessageFormate(clOut, kMsgModule, m_pszModName, __pszOuVide(m_pszModVersion));
+            AjouteMessageFormate(clOut, gnMsgModule, m_pszModName, __pszOuVide(m_pszModVersion));
             clOut.Add(kszFinDeLigne);
             clRapport.Ecart(false);
             bGroupe = true;
         } else if (!bRempliSeul) {
             clRapport.Ouvre();
-            clRapport.Ligne(kMsgSansModule);
+            clRapport.Ligne(gnMsgSansModule);
             clRapport.Ecart(false);
             bGroupe = true;
         }
@@ -1448,13 +1422,13 @@ void CXError::StringDump(CTString& clOut, eXERROR_INFO eFlags) const
     if (eFlags & XEI_DETAIL) {
         if (m_nDetailId != 0) {
             clRapport.Ouvre();
-            AjouteMessageFormate(clOut, kMsgDetail, m_nDetailId);
+            AjouteMessageFormate(clOut, gnMsgDetail, m_nDetailId);
             clOut.Add(kszFinDeLigne);
             clRapport.Ecart(false);
             bGroupe = true;
         } else if (!bRempliSeul) {
             clRapport.Ouvre();
-            clRapport.Ligne(kMsgSansDetail);
+            clRapport.Ligne(gnMsgSansDetail);
             clRapport.Ecart(false);
             bGroupe = true;
         }
@@ -1462,13 +1436,13 @@ void CXError::StringDump(CTString& clOut, eXERROR_INFO eFlags) const
     if (eFlags & XEI_DEBUGMESSAGE) {
         if (bRempli(m_pszDebugMessage)) {
             clRapport.Ouvre();
-            clRapport.Ligne(kMsgTitreMessageDebug);
+            clRapport.Ligne(gnMsgTitreMessageDebug);
             AjouteLigne(clOut, m_pszDebugMessage);
             clRapport.Ecart(false);
             bGroupe = true;
         } else if (!bRempliSeul) {
             clRapport.Ouvre();
-            clRapport.Ligne(kMsgSansMessageDebug);
+            clRapport.Ligne(gnMsgSansMessageDebug);
             clRapport.Ecart(false);
             bGroupe = true;
         }
@@ -1479,7 +1453,7 @@ void CXError::StringDump(CTString& clOut, eXERROR_INFO eFlags) const
     if (eFlags & XEI_INFO) {
         if (nNumInfo() > 0) {
             clRapport.Ouvre();
-            AjouteMessage(clOut, kMsgTitreInfo);
+            AjouteMessage(clOut, gnMsgTitreInfo);
             CTString clLigne;
             for (unsigned int i = 0; i < nNumInfo(); ++i) {
                 eERRORINFOTYPE eType = EIT_NONE;
@@ -1496,7 +1470,7 @@ void CXError::StringDump(CTString& clOut, eXERROR_INFO eFlags) const
             bInfo = true;
         } else if (!bRempliSeul) {
             clRapport.Ouvre();
-            clRapport.Ligne(kMsgSansInfo);
+            clRapport.Ligne(gnMsgSansInfo);
             clRapport.Ecart(true);
             bInfo = true;
         }
@@ -1510,7 +1484,7 @@ void CXError::StringDump(CTString& clOut, eXERROR_INFO eFlags) const
         clRapport.Ouvre();
         for (int i = 0; i < nSous; ++i) {
             clOut.Add("\r\n----- ");
-            AjouteMessageFormate(clOut, kMsgSousErreur, static_cast<unsigned int>(i + 1));
+            AjouteMessageFormate(clOut, gnMsgSousErreur, static_cast<unsigned int>(i + 1));
             clOut.Add(" -----\r\n\r\n");
             const CXError* pclSous = pclGetSubError(i);
             if (pclSous != nullptr)

@@ -360,6 +360,22 @@ public:
     // The name used in error messages: the name array unless vbSetNameForError set one.
     const char* pszGetNameForError() const { return m_pszNameForError; }
 
+    // ---- Times of the open file (not in the shared table) -------------------------
+    // Read on the descriptor (fstat), as Windows file times (UTC, 100 ns units) or as local
+    // broken-down times (to the millisecond). "Creation" is the time of the last change of
+    // the file's status: Linux keeps no creation time that could be set. Each output is
+    // optional. False when the stream is closed (EBADF), fstat fails, or a time cannot be
+    // expressed (EOVERFLOW: before 1601, or beyond the local-time library's range).
+    bool bGetTime(FILETIME* pstCreation, FILETIME* pstLastAccess, FILETIME* pstLastWrite) const;
+    bool bGetTime(_stXFILETIME* pstCreation, _stXFILETIME* pstLastAccess, _stXFILETIME* pstLastWrite) const;
+    // Set on the descriptor (futimens): a null input leaves that time as it is; the creation
+    // time is accepted and ignored. False when the stream is closed (EBADF), a time is not
+    // valid (EINVAL: fields out of range) or cannot be held by the system's clock type
+    // (EOVERFLOW), or the system refuses.
+    bool bSetTime(const FILETIME* pstCreation, const FILETIME* pstLastAccess, const FILETIME* pstLastWrite);
+    bool bSetTime(const _stXFILETIME* pstCreation, const _stXFILETIME* pstLastAccess,
+                  const _stXFILETIME* pstLastWrite);
+
 private:
     friend struct CDiskFileLayout;
 

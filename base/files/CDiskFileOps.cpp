@@ -2,9 +2,11 @@
 // tree removals, temporary names, disk space and file times).
 #include "base/files/CDiskFile.h"
 
+#include "base/datetime/Calendrier.h"
 #include "base/files/CRemplacementAtomique.h"
 #include "base/strings/CKLBINBase.h"
 #include "base/system/AppelsSysteme.h"
+#include "base/system/TimeServices.h"
 
 #include <cerrno>
 #include <climits>
@@ -31,7 +33,7 @@ namespace {
 constexpr unsigned kMax = CDiskFile::ZV_MAX_PATH;
 constexpr std::size_t kCopyStep = 64 * 1024;
 // 100-nanosecond units between 1 January 1601 and 1 January 1970.
-constexpr long long kFileTimeUnixEpoch = 116444736000000000LL;
+constexpr long long kFileTimeUnixEpoch = gnSecondes1601A1970 * static_cast<long long>(gnUnitesFileTimeParSeconde);
 
 // Takes a caller's name: backslashes become slashes. Null (EINVAL), empty (ENOENT) and names
 // longer than the path limit (ENAMETOOLONG) are refused.
@@ -192,21 +194,10 @@ unsigned nAttributesOf(const std::string& sName, mode_t nMode)
 
 // ---- Dates ---------------------------------------------------------------------------------
 
-bool bLeapYear(unsigned nYear)
-{
-    return (nYear % 4 == 0 && nYear % 100 != 0) || nYear % 400 == 0;
-}
-
-unsigned nDaysInMonth(unsigned nYear, unsigned nMonth)
-{
-    static const unsigned char anDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return nMonth == 2 && bLeapYear(nYear) ? 29 : anDays[nMonth - 1];
-}
-
 bool bValidTime(const _stXFILETIME& st)
 {
-    return st.wMonth >= 1 && st.wMonth <= 12 && st.wDay >= 1 && st.wDay <= nDaysInMonth(st.wYear, st.wMonth) &&
-           st.wHour <= 23 && st.wMinute <= 59 && st.wSecond <= 59 && st.wMilliseconds <= 999;
+    return CAL_bDateValide(st.wYear, st.wMonth, st.wDay) &&
+           CAL_bHeureValide(st.wHour, st.wMinute, st.wSecond, st.wMilliseconds);
 }
 
 // Local broken-down time of t plus nMillis; false when the year does not fit.
@@ -985,7 +976,8 @@ bool CDiskFile::bSystemTimeToFileTime(const _stXFILETIME* pstTime, FILETIME* pst
         errno = EOVERFLOW;
         return false;
     }
-    const long long nFt = static_cast<long long>(t) * 10000000 + pstTime->wMilliseconds * 10000LL + kFileTimeUnixEpoch;
+    const long long nFt = static_cast<long long>(t) * static_cast<long long>(gnUnitesFileTimeParSeconde) +
+                          pstTime->wMilliseconds * 10000LL + kFileTimeUnixEpoch;
     if (nFt < 0) {
         errno = EINVAL;
         return false;

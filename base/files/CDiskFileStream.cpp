@@ -3,6 +3,7 @@
 
 #include "base/strings/CTString.h"
 #include "base/system/AppelsSysteme.h"
+#include "base/system/TimeServices.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <memory>
 #include <new>
 #include <sys/stat.h>
@@ -739,6 +741,105 @@ int CDiskFile::bLockFileEx(int bLock, int bExclusive) const
     }
     stLock.l_type = bExclusive ? F_WRLCK : F_RDLCK;
     return SYS_bLock(m_hFile, F_SETLKW64, &stLock, m_pszNameForError);
+}
+
+// ---- Times ------------------------------------------------------------------------------
+
+namespace {
+
+bool bFileTimeOf(const struct timespec& ts, FILETIME* pst)
+{
+    if (!pst)
+        return true;
+    if (_bTimespecVersFileTime(static_cast<int64_t>(ts.tv_sec), ts.tv_nsec, pst))
+        return true;
+    errno = EOVERFLOW;
+    return false;
+}
+
+// A file time as the system's time; UTIME_OMIT for none.
+bool bTimespecOf(const FILETIME* pst, struct timespec* pts)
+{
+    if (!pst) {
+        pts->tv_sec = 0;
+        pts->tv_nsec = UTIME_OMIT;
+        return true;
+    }
+    int64_t nSecondes = 0;
+    long nNanosecondes = 0;
+    _FileTimeVersTimespec(pst, &nSecondes, &nNanosecondes);
+    if (nSecondes < static_cast<int64_t>(std::numeric_limits<time_t>::min()) ||
+        nSecondes > static_cast<int64_t>(std::numeric_limits<time_t>::max())) {
+        errno = EOVERFLOW; // a 32-bit clock type ends in 2038
+        return false;
+    }
+    pts->tv_sec = static_cast<time_t>(nSecondes);
+    pts->tv_nsec = nNanosecondes;
+    return true;
+}
+
+} // namespace
+
+bool CDiskFile::bGetTime(FILETIME* pstCreation, FILETIME* pstLastAccess, FILETIME* pstLastWrite) const
+{
+    if (m_hFile == -1) {
+        errno = EBADF;
+        return false;
+    }
+    struct stat64 st;
+    if (!SYS_bFstat(m_hFile, &st, m_pszNameForError))
+        return false;
+    FILETIME astTemps[3];
+    if (!bFileTimeOf(st.st_ctim, &astTemps[0]) || !bFileTimeOf(st.st_atim, &astTemps[1]) ||
+        !bFileTimeOf(st.st_mtim, &astTemps[2]))
+        return false;
+    if (pstCreation)
+        *pstCreation = astTemps[0];
+    if (pstLastAccess)
+        *pstLastAccess = astTemps[1];
+    if (pstLastWrite)
+        *pstLastWrite = astTemps[2];
+    return true;
+}
+
+bool CDiskFile::bGetTime(_stXFILETIME* pstCreation, _stXFILETIME* pstLastAccess, _stXFILETIME* pstLastWrite) const
+{
+    FILETIME astTemps[3];
+    if (!bGetTime(&astTemps[0], &astTemps[1], &astTemps[2]))
+        return false;
+    // Every conversion first, so that a failure writes nothing.
+    _stXFILETIME astLocales[3];
+    for (int i = 0; i < 3; ++i)
+        if (!bFileTimeToSystemTime(&astTemps[i], &astLocales[i]))
+            return false;
+    if (pstCreation)
+        *pstCreation = astLocales[0];
+    if (pstLastAccess)
+        *pstLastAccess = astLocales[1];
+    if (pstLastWrite)
+        *pstLastWrite = astLocales[2];
+    return true;
+}
+
+bool CDiskFile::bSetTime(const FILETIME*, const FILETIME* pstLastAccess, const FILETIME* pstLastWrite)
+{
+    if (m_hFile == -1) {
+        errno = EBADF;
+        return false;
+    }
+    struct timespec ats[2];
+    if (!bTimespecOf(pstLastAccess, &ats[0]) || !bTimespecOf(pstLastWrite, &ats[1]))
+        return false;
+    return SYS_bSetTimes(m_hFile, ats, m_pszNameForError);
+}
+
+bool CDiskFile::bSetTime(const _stXFILETIME*, const _stXFILETIME* pstLastAccess, const _stXFILETIME* pstLastWrite)
+{
+    FILETIME stAcces, stEcriture;
+    if ((pstLastAccess && !bSystemTimeToFileTime(pstLastAccess, &stAcces)) ||
+        (pstLastWrite && !bSystemTimeToFileTime(pstLastWrite, &stEcriture)))
+        return false;
+    return bSetTime(nullptr, pstLastAccess ? &stAcces : nullptr, pstLastWrite ? &stEcriture : nullptr);
 }
 
 // ---- Names ------------------------------------------------------------------------------

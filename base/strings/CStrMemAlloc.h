@@ -75,6 +75,13 @@ private:
     void __LacheVie();
 };
 
+// Threads. ms_pclAllocateur, ms_bAllocateurExterne and the three globals below are written at
+// initialisation and end (GeneralParam, CKLDSTRBase::Init and Term, s_bCreeCleRecycleurs) while
+// the process runs one thread, and only read in between. The runtime sets its flag before it
+// starts a second thread and clears it after the others have ended, so the allocator's own
+// lists (unlocked) only ever serve one thread, and every other thread recycles into its own
+// recycler. Lifetimes (m_nVie, m_bRetire) are atomic: a block may be freed on any thread.
+
 // Address of the runtime's flag telling that several threads run (null: not given).
 extern int* gpbMTEnCours;
 // Thread-specific key of the per-thread recyclers, valid when gbTLSOk.

@@ -3,13 +3,16 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 uint32_t CAtom::gnId = 1;
 
 namespace {
 
+// The list and CAtom::gnId are read and written only with gmtxAtomes held.
 CAtom* gpclAtomFirst = nullptr;
+std::mutex gmtxAtomes;
 
 // Frees the whole list when the process ends.
 struct CAtomListOwner {
@@ -58,6 +61,7 @@ ATOM AddAtom(const char* pszName)
 {
     if (!pszName)
         return 0;
+    std::lock_guard<std::mutex> verrou(gmtxAtomes);
     if (CAtom* pcl = pclFindByName(pszName)) {
         ++pcl->m_dwRefCount;
         return pcl->m_nAtom;
@@ -84,12 +88,14 @@ ATOM FindAtom(const char* pszName)
 {
     if (!pszName)
         return 0;
+    std::lock_guard<std::mutex> verrou(gmtxAtomes);
     const CAtom* pcl = pclFindByName(pszName);
     return pcl ? pcl->m_nAtom : 0;
 }
 
 ATOM DeleteAtom(ATOM nAtom)
 {
+    std::lock_guard<std::mutex> verrou(gmtxAtomes);
     for (CAtom** ppcl = &gpclAtomFirst; *ppcl; ppcl = &(*ppcl)->m_pNext) {
         CAtom* pcl = *ppcl;
         if (pcl->m_nAtom != nAtom)
@@ -106,6 +112,7 @@ ATOM DeleteAtom(ATOM nAtom)
 
 UINT GetAtomName(ATOM nAtom, char* pszBuffer, int nSize)
 {
+    std::lock_guard<std::mutex> verrou(gmtxAtomes);
     const CAtom* pcl = pclFindByNumber(nAtom);
     if (!pcl || !pszBuffer || nSize < 1)
         return 0;

@@ -4,12 +4,13 @@
 #include "base/system/Win32Api.h"
 
 // One entry of the atom table. The table is a singly linked list in creation order; names are
-// compared without regard to ASCII letter case. The list is process-wide and unlocked: callers
-// that use it from several threads serialise the calls.
+// compared without regard to ASCII letter case. The list is process-wide and locked: the
+// functions below may be called from any thread.
 class CAtom {
 public:
     // The number the next new name receives. Starts at 1; numbers are never reused, so once
-    // 0xFFFF has been handed out AddAtom refuses new names (returns 0).
+    // 0xFFFF has been handed out AddAtom refuses new names (returns 0). Changed under the
+    // table's lock; tests set it only while no other thread uses atoms.
     static uint32_t gnId;
 
     uint32_t m_dwRefCount; // AddAtom calls not yet matched by DeleteAtom

@@ -2,6 +2,7 @@
 #include "base/system/Emule.h"
 
 #include "base/strings/CharTables.h"
+#include "base/system/Rect.h"
 
 #include <algorithm>
 
@@ -28,11 +29,8 @@ bool bEmule_IsRectEmpty(const RECT* pstRect)
 
 bool bEmule_OffsetRect(RECT* pstRect, int dx, int dy)
 {
-    pstRect->left += dx;
-    pstRect->right += dx;
-    pstRect->top += dy;
-    pstRect->bottom += dy;
-    return true;
+    // One definition of the move, with its wrap-around instead of a signed overflow.
+    return OffsetRect(pstRect, dx, dy) != 0;
 }
 
 bool bEmule_IntersectRect(RECT* pstDst, const RECT* pstA, const RECT* pstB)

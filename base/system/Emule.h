@@ -12,7 +12,7 @@ bool bEmule_IsCharAlphaNumericA(char c);
 uintptr_t nEmule_CharUpperA(uintptr_t nValue);
 // True when the rectangle has no area (left >= right or top >= bottom).
 bool bEmule_IsRectEmpty(const RECT* pstRect);
-// Moves the rectangle by (dx, dy); true.
+// Moves the rectangle by (dx, dy) as OffsetRect does (coordinates wrap around at 32 bits); true.
 bool bEmule_OffsetRect(RECT* pstRect, int dx, int dy);
 // The overlap of two rectangles in *pstDst and true; all zero and false when they do not
 // overlap (rectangles that only touch do not).

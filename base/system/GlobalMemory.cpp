@@ -11,6 +11,7 @@
 #include <ctime>
 #include <limits>
 #include <malloc.h>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -46,7 +47,9 @@ struct _stCacheMemoire {
     time_t nSeconde = 0;
     MEMORYSTATUS stStatus{};
 };
+// Read and written with gmtxCacheMemoire held (several threads may ask at once).
 _stCacheMemoire gstCacheMemoire;
+std::mutex gmtxCacheMemoire;
 
 // An amount in its field: 32-bit fields (i386) stop at their largest value.
 std::size_t _nChamp(uint64_t n)
@@ -208,6 +211,7 @@ void GlobalMemoryStatus(MEMORYSTATUS* pstStatus)
     if (!pstStatus)
         return;
     const time_t nMaintenant = std::time(nullptr);
+    std::lock_guard<std::mutex> verrou(gmtxCacheMemoire);
     if (!gstCacheMemoire.bValide || gstCacheMemoire.nSeconde != nMaintenant) {
         MEMORYSTATUS stLu{};
         if (!_bLitMemInfo("/proc/meminfo", &stLu)) {

@@ -39,7 +39,7 @@ DWORD _dwHeapTaille(const void* pBlock);
 void ZeroMemory(void* pBlock, std::size_t nSize);
 
 // Physical memory and swap from "/proc/meminfo", read at most once a second (the values of the
-// same second come from a process-wide cache, not locked). Amounts in bytes; an amount too
+// same second come from a process-wide cache, locked: any thread may call). Amounts in bytes; an amount too
 // large for its field gives the field's largest value. Without the file: load 0 and 16 MiB each.
 void GlobalMemoryStatus(MEMORYSTATUS* pstStatus);
 // The status read from the given file, without the cache; false when it cannot be opened.

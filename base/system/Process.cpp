@@ -1,4 +1,4 @@
-// Processes and signals: child creation with a one-second wait, polling waits, termination.
+// Processes and signals: child creation with a one-second wait, polling waits, termination, the process id.
 #include "base/system/Process.h"
 
 #include <cctype>
@@ -171,4 +171,9 @@ bool TerminateProcess(pid_t nPid, unsigned /*nExitCode*/)
     if (nPid <= 0)
         return false;
     return kill(nPid, SIGTERM) == 0;
+}
+
+unsigned long GetCurrentProcessId()
+{
+    return static_cast<unsigned long>(getpid());
 }

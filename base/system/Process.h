@@ -1,4 +1,4 @@
-// Processes and signals as the Win32 calls of those names: CreateProcess, WaitPid, TerminateProcess.
+// Processes and signals as the Win32 calls of those names: CreateProcess, WaitPid, TerminateProcess, GetCurrentProcessId.
 #pragma once
 
 #include <string>
@@ -41,3 +41,6 @@ void InitAlarmHandler(void (*pfnHandler)(int));
 // Sends SIGTERM to the process nPid; true when it was sent. nPid 0 or below (a process group
 // or every process) is refused with false. The exit code is not used.
 bool TerminateProcess(pid_t nPid, unsigned nExitCode);
+
+// The process id of the caller.
+unsigned long GetCurrentProcessId();

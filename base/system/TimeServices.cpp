@@ -1,6 +1,7 @@
 // Clock and file times: gettimeofday, the local-time library, and calendar arithmetic in 64 bits.
 #include "base/system/TimeServices.h"
 
+#include "base/datetime/Calendrier.h"
 #include "base/system/AppelsSysteme.h"
 
 #include <cerrno>
@@ -14,9 +15,8 @@ static_assert(sizeof(time_t) == 8, "a 64-bit time_t");
 
 namespace {
 
-// Seconds from 1 January 1601 to 1 January 1970, and file-time units per second.
-constexpr int64_t kSecondes1601A1970 = 11644473600LL;
-constexpr uint64_t kUnitesParSeconde = 10000000ULL;
+constexpr int64_t kSecondes1601A1970 = gnSecondes1601A1970;
+constexpr uint64_t kUnitesParSeconde = gnUnitesFileTimeParSeconde;
 
 // Days from 1 January 1970 to the given proleptic Gregorian date (negative before).
 int64_t _nJoursDepuis1970(int64_t nAnnee, unsigned nMois, unsigned nJour)
@@ -77,19 +77,11 @@ int64_t _nSecondesUtc(const struct tm* pstTm)
            pstTm->tm_hour * 3600 + pstTm->tm_min * 60 + pstTm->tm_sec;
 }
 
-bool _bBissextile(unsigned nAnnee)
-{
-    return (nAnnee % 4 == 0 && nAnnee % 100 != 0) || nAnnee % 400 == 0;
-}
-
 // Fields of a SYSTEMTIME that name a real moment (milliseconds are not looked at).
 bool _bChampsValides(const SYSTEMTIME* pstTime)
 {
-    static const unsigned nTabJours[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (pstTime->wMonth < 1 || pstTime->wMonth > 12 || pstTime->wDay < 1)
-        return false;
-    const unsigned nLongueur = nTabJours[pstTime->wMonth - 1] + (pstTime->wMonth == 2 && _bBissextile(pstTime->wYear));
-    return pstTime->wDay <= nLongueur && pstTime->wHour < 24 && pstTime->wMinute < 60 && pstTime->wSecond < 60;
+    return CAL_bDateValide(pstTime->wYear, pstTime->wMonth, pstTime->wDay) &&
+           CAL_bHeureValide(pstTime->wHour, pstTime->wMinute, pstTime->wSecond);
 }
 
 void _RemplitSystemTime(const struct tm& stTm, unsigned nMillisecondes, SYSTEMTIME* pstTime)
@@ -135,6 +127,25 @@ bool _bUnixVersFileTime(int64_t nSecondes, FILETIME* pstFileTime)
 int64_t _nFileTimeVersUnix(const FILETIME* pstFileTime)
 {
     return static_cast<int64_t>(_nFileTimeValeur(pstFileTime) / kUnitesParSeconde) - kSecondes1601A1970;
+}
+
+bool _bTimespecVersFileTime(int64_t nSecondes, long nNanosecondes, FILETIME* pstFileTime)
+{
+    FILETIME st;
+    if (nNanosecondes < 0 || nNanosecondes >= 1000000000L || !_bUnixVersFileTime(nSecondes, &st))
+        return false;
+    const uint64_t nValeur = _nFileTimeValeur(&st) + static_cast<uint64_t>(nNanosecondes / 100);
+    if (nValeur > 0x7FFFFFFFFFFFFFFFULL)
+        return false;
+    *pstFileTime = _stFileTimeDe(nValeur);
+    return true;
+}
+
+void _FileTimeVersTimespec(const FILETIME* pstFileTime, int64_t* pnSecondes, long* pnNanosecondes)
+{
+    const uint64_t nValeur = _nFileTimeValeur(pstFileTime);
+    *pnSecondes = static_cast<int64_t>(nValeur / kUnitesParSeconde) - kSecondes1601A1970;
+    *pnNanosecondes = static_cast<long>(nValeur % kUnitesParSeconde) * 100;
 }
 
 DWORD GetTickCount()

@@ -36,6 +36,17 @@ bool LocalFileTimeToFileTime(const FILETIME* pstLocalFileTime, FILETIME* pstFile
 // Each out-parameter is optional; false when fstat fails.
 bool GetFileTime(int nFd, FILETIME* pstCreation, FILETIME* pstLastAccess, FILETIME* pstLastWrite);
 
+// Seconds from 1 January 1601 to 1 January 1970 (the FILETIME epoch seen from Unix time), and
+// file-time units (100 nanoseconds) per second: Unix time t is t * 10 000 000 +
+// 116 444 736 000 000 000 in file-time units.
+constexpr int64_t gnSecondes1601A1970 = 11644473600LL;
+constexpr uint64_t gnUnitesFileTimeParSeconde = 10000000ULL;
+
+// A Unix time with its nanoseconds as a file time (nanoseconds cut to 100) and back. False
+// outside the range of file times (1601 to 2^63 units) or for nanoseconds outside 0-999999999.
+bool _bTimespecVersFileTime(int64_t nSecondes, long nNanosecondes, FILETIME* pstFileTime);
+void _FileTimeVersTimespec(const FILETIME* pstFileTime, int64_t* pnSecondes, long* pnNanosecondes);
+
 // The 64-bit count of a FILETIME and back; the file time of a Unix time in seconds and back
 // (the second rounded down towards 1601).
 uint64_t _nFileTimeValeur(const FILETIME* pstFileTime);

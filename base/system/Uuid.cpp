@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <ctime>
+#include <mutex>
 #include <sys/random.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -24,7 +25,10 @@ struct UuidState {
     bool bTimeRecorded;
     pid_t nPid;           // process that drew the node: a forked child draws its own
 };
+// Every read and write of gstUuid holds gmtxUuid: two threads must never be handed the same
+// timestamp and clock sequence.
 UuidState gstUuid = {};
+std::mutex gmtxUuid;
 
 // Random bytes from the kernel; when it cannot give them, a mix of the time, the process id
 // and an address, so that two processes still differ.
@@ -77,6 +81,7 @@ long _UuidCreateWithClock(GUID* pstGuid, void (*pfnNow)(long long* pnSec, long* 
         return RPC_S_INVALID_ARG;
     long nResult = RPC_S_OK;
     const pid_t nPid = getpid();
+    std::lock_guard<std::mutex> verrou(gmtxUuid);
     if (!gstUuid.bNodeDrawn || gstUuid.nPid != nPid) {
         RandomBytes(gstUuid.abyNode, sizeof gstUuid.abyNode);
         gstUuid.abyNode[0] |= 0x80;

@@ -16,7 +16,8 @@ constexpr long RPC_S_INVALID_ARG = 87;
 // 15 October 1582 and strictly increases within a process while the clock does not go back.
 // RPC_S_UUID_LOCAL_ONLY when the node was drawn by this call (the first of a process, or the
 // first after a fork), RPC_S_OK otherwise; RPC_S_INVALID_ARG for null.
-// The generator state is process-wide and unlocked: callers on several threads serialise.
+// The generator state is process-wide and locked: any thread may call, and two calls never
+// give the same identifier.
 long UuidCreate(GUID* pstGuid);
 // The 16 bytes compared.
 bool IsEqualGUID(const GUID& stA, const GUID& stB);

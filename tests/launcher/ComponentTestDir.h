@@ -1,6 +1,8 @@
 // Scratch directory and call trace shared by the tests of the component loader and of the component hooks.
 #pragma once
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -21,9 +23,8 @@ class ComponentTestDir : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char szModele[] = "/tmp/zvexe-proxy-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(szModele));
-        m_sRacine = szModele;
+        ASSERT_TRUE(m_dir.ok());
+        m_sRacine = m_dir.dir();
         m_sTrace = m_sRacine + "/trace.txt";
         ASSERT_EQ(0, setenv("ZV_TRACE_COMPOSANTE", m_sTrace.c_str(), 1));
         char szCourant[4096];
@@ -35,8 +36,6 @@ protected:
     {
         EXPECT_EQ(0, chdir(m_sCourantAvant.c_str()));
         unsetenv("ZV_TRACE_COMPOSANTE");
-        const std::string sCommande = "rm -rf '" + m_sRacine + "'";
-        EXPECT_EQ(0, std::system(sCommande.c_str()));
     }
 
     // A new directory below the scratch directory; its path, without final slash.
@@ -85,6 +84,7 @@ protected:
         return sz;
     }
 
+    zvtest::TempDir m_dir{"zvexe-proxy"};
     std::string m_sRacine;
     std::string m_sTrace;
     std::string m_sCourantAvant;

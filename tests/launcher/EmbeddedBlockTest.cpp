@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/containers/CSimpleBuffer.h"
+#include "support/TempDir.h"
 #include "support/CompressSamples.h"
 #include "support/Emulation.h"
 #include "support/Sentinel.h"
@@ -81,15 +82,10 @@ protected:
     void SetUp() override
     {
         ZVTEST_SKIP_UNLESS_CHILDREN_RUN();
-        char szModele[] = "/tmp/zvexe-embed-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(szModele));
-        m_strRep = szModele;
+        ASSERT_TRUE(m_dir.ok());
+        m_strRep = m_dir.dir();
     }
-    void TearDown() override
-    {
-        if (!m_strRep.empty())
-            Lance({"/bin/rm", "-rf", m_strRep});
-    }
+    zvtest::TempDir m_dir{"zvexe-embed"};
     std::string m_strRep;
 };
 

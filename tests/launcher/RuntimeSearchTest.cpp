@@ -1,4 +1,6 @@
 // Tests of the runtime search run in this process: candidates, flags, long paths, initialisation, the component table.
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -26,9 +28,8 @@ class RuntimeSearchTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char szModele[] = "/tmp/zvexe-search-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(szModele));
-        m_sRacine = szModele;
+        ASSERT_TRUE(m_dir.ok());
+        m_sRacine = m_dir.dir();
         std::memset(&m_stInfo, 0, sizeof(m_stInfo));
         _stRECHERCHEFRAMEWORK* pst = pstRechercheFramework();
         pst->pstInfoExe = &m_stInfo;
@@ -41,10 +42,9 @@ protected:
         pstRechercheFramework()->pstInfoExe = nullptr;
         pstRechercheFramework()->clRepExe.Vide();
         pstRechercheFramework()->clRepFramework.Vide();
-        std::string sCommande = "rm -rf '" + m_sRacine + "'";
-        EXPECT_EQ(0, std::system(sCommande.c_str()));
     }
 
+    zvtest::TempDir m_dir{"zvexe-search"};
     std::string m_sRacine;
     _stINFOEXE m_stInfo;
 };

@@ -22,6 +22,12 @@ extern char** environ;
 namespace {
 
 // Start-up messages, as the launcher writes them (ISO 8859-1, CR LF inside, a final LF).
+const std::string gsNoProxy =
+    "La librairie zv150vm.so ne fournit pas l'interface du lanceur (pQueryProxy).\r\n"
+    "The library zv150vm.so does not provide the launcher's interface (pQueryProxy).\n";
+// Also when the runtime has no entry to take it.
+const std::string gsRefusZVL = "La librairie zv150vm.so refuse la librairie d'application invoice.ZVL.\r\n"
+                               "The library zv150vm.so refuses the application library invoice.ZVL.\n";
 const std::string gsNotFound =
     "Impossible de trouver la librairie zv150vm.so.\r\n"
     "Verifiez que les librairies n\xE9"
@@ -83,9 +89,8 @@ protected:
     void SetUp() override
     {
         ZVTEST_SKIP_UNLESS_CHILDREN_RUN();
-        char szModele[] = "/tmp/zvexe-e2e-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(szModele));
-        m_sRacine = szModele;
+        ASSERT_TRUE(m_dir.ok());
+        m_sRacine = m_dir.dir();
         m_sApp = m_sRacine + "/app";
         m_sAutre = m_sRacine + "/other";
         ASSERT_EQ(0, mkdir(m_sApp.c_str(), 0755));
@@ -94,11 +99,7 @@ protected:
         ASSERT_TRUE(zvtest::bCopyExecutable(ZV_ZVEXE_PATH, m_sExe));
     }
 
-    void TearDown() override
-    {
-        if (!m_sRacine.empty())
-            Lance({"/bin/rm", "-rf", m_sRacine}, "/tmp");
-    }
+
 
     // Patches the copy with the information-block tool: pairs of option and value.
     void Patche(const std::vector<std::string>& asOptions)
@@ -124,6 +125,7 @@ protected:
         return Lance(as, m_sRacine, asEnv);
     }
 
+    zvtest::TempDir m_dir{"zvexe-e2e"};
     std::string m_sRacine, m_sApp, m_sAutre, m_sExe;
 };
 
@@ -260,10 +262,10 @@ TEST_F(ZVExeEndToEndTest, FailingStartsAndRuns)
         {nullptr, gsNotFound},
         {"zv150vm_noinit", gsNotFound},
         {"zv150vm_initfails", gsNotFound},
-        {"zv150vm_noproxy", ""},
-        {"zv150vm_nullproxy", ""},
-        {"zv150vm_noentries", ""},
-        {"zv150vm_refusezvl", ""},
+        {"zv150vm_noproxy", gsNoProxy},
+        {"zv150vm_nullproxy", gsNoProxy},
+        {"zv150vm_noentries", gsRefusZVL},
+        {"zv150vm_refusezvl", gsRefusZVL},
         {"zv150vm", "<facture.zvp> execution failed, return code = 0\n"},
     };
     Patche({"--project", "facture.zvp"});

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -131,11 +133,11 @@ TEST_F(ZVExternalTest, MissingOptionalExportsAnswerAsDocumented)
 
 TEST_F(ZVExternalTest, InitFromTheCurrentDirectoryAndSecondInitLoadsNothing)
 {
-    char szRep[] = "/tmp/zvexterneXXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(szRep));
+    zvtest::TempDir dir("zvexterne");
+    ASSERT_TRUE(dir.ok());
     char szAncien[4096];
     ASSERT_NE(nullptr, getcwd(szAncien, sizeof szAncien));
-    ASSERT_EQ(0, chdir(szRep));
+    ASSERT_EQ(0, chdir(dir.dir().c_str()));
     EXPECT_EQ(2, nZVInit(0)) << "no zv150vm.so in the current directory";
     {
         std::ifstream clSource(Runtime("zv150vm"), std::ios::binary);
@@ -154,9 +156,7 @@ TEST_F(ZVExternalTest, InitFromTheCurrentDirectoryAndSecondInitLoadsNothing)
     ZVTerm();
     EXPECT_EQ(9, nZVExecuteEx("x = 1"));
     EXPECT_EQ(0, pZVGetContexte()->wMarqueDebut) << "the local context is no longer marked ready";
-    unlink("zv150vm.so");
     ASSERT_EQ(0, chdir(szAncien));
-    rmdir(szRep);
 }
 
 TEST_F(ZVExternalTest, LibraryOfTheCallerStaysLoadedAfterTerm)

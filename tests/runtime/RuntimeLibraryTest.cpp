@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -83,16 +85,14 @@ class CRuntimeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char szModele[] = "/tmp/zvruntimeXXXXXX";
-        ASSERT_NE(mkdtemp(szModele), nullptr);
-        m_strDir = szModele;
+        ASSERT_TRUE(m_dir.ok());
+        m_strDir = m_dir.dir();
         gvRecus.clear();
     }
     void TearDown() override
     {
         if (m_h != nullptr)
             dlclose(m_h);
-        EXPECT_EQ(std::system(("rm -rf '" + m_strDir + "'").c_str()), 0);
     }
 
     void Charge(const char* pszFichier)
@@ -147,6 +147,7 @@ protected:
 
     void* m_h = nullptr;
     std::string m_strLib;
+    zvtest::TempDir m_dir{"zvruntime"};
     std::string m_strDir;
 };
 

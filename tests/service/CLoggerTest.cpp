@@ -3,12 +3,16 @@
 
 #include <syslog.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
 
 #include "service/CLogger.h"
 #include "service/CSysLogCapture.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -81,21 +85,25 @@ TEST_F(CLoggerSysLogTest, SystemErrorAppendsTheErrorNumberAndItsText)
     EXPECT_EQ(std::string("100% %d%s%n , error 13, ") + std::strerror(EACCES), ast[1].sTexte);
 }
 
-TEST_F(CLoggerSysLogTest, FileModeAndModeZeroWriteNothing)
+TEST_F(CLoggerSysLogTest, FileModeWritesToItsFileAndModeZeroNowhere)
 {
+    zvtest::TempDir clRep;
+    ASSERT_TRUE(clRep.ok());
+    const std::string sFichier = clRep.path("a.log");
     CLogger cl;
     for (eMODE eMode : {eMODE_FICHIER, static_cast<eMODE>(9), eMODE_AUCUN}) {
         SCOPED_TRACE(static_cast<int>(eMode));
-        EXPECT_EQ(1, cl.bSetMode(eMode, "/tmp/a.log"));
+        unlink(sFichier.c_str());
+        EXPECT_EQ(1, cl.bSetMode(eMode, sFichier.c_str()));
         cl.AddLog(ePRIORITY_CRIT, "x%d", 5);
         cl.AddLogEvent(ePRIORITY_CRIT, 1, "y");
         const char* apsz[] = {"z"};
         cl.AddLogDetail(ePRIORITY_CRIT, 1, apsz, 1);
-        if (eMode != eMODE_AUCUN) {
-            errno = ENOENT;
-            cl.AddLogSystemError("w");
-        }
+        errno = ENOENT;
+        cl.AddLogSystemError("w");
         EXPECT_TRUE(Lignes().empty());
+        const std::string sTexte = zvtest::sReadFile(sFichier);
+        EXPECT_EQ(eMode == eMODE_AUCUN ? 0 : 4, std::count(sTexte.begin(), sTexte.end(), '\n')) << sTexte;
     }
     EXPECT_EQ(1, cl.bSetMode(eMODE_SYSTEME));
     cl.AddLog(ePRIORITY_CRIT, "back");

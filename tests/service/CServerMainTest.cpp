@@ -1,6 +1,9 @@
 // CServerMain, CZVExeService and StopMyService in the test process: the semaphore, a start that fails, errors to the log.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <string>
 
@@ -9,6 +12,7 @@
 #include "service/CSysLogCapture.h"
 #include "service/CZVExeService.h"
 #include "service/ServiceMain.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -52,6 +56,67 @@ TEST_F(CServerMainTest, OnlyStopCodeZeroEndsTheMainLoop)
     EXPECT_EQ(1, gpclServerMain->nArretsEnAttente());
     gpclServerMain->MainLoop();
     EXPECT_EQ(0, gpclServerMain->nArretsEnAttente());
+}
+
+TEST_F(CServerMainTest, SigtermHandlerOnlyRecordsTheRequestAndWakesTheMainLoopOnce)
+{
+    // Whatever runs, the handler leaves it to the main thread: it only posts the semaphore.
+    gbArretDemande.store(0);
+    SetTermHandler();
+    signal(SIGTERM, SIG_DFL); // nothing else of this process may receive it
+    TermHandler(SIGTERM);
+    EXPECT_EQ(1, gbArretDemande.load());
+    EXPECT_EQ(0u, static_cast<unsigned long>(hMainThread.load()));
+    EXPECT_EQ(1, gpclServerMain->nArretsEnAttente());
+    TermHandler(SIGTERM); // a second SIGTERM does nothing
+    EXPECT_EQ(1, gpclServerMain->nArretsEnAttente());
+    gpclServerMain->MainLoop();
+    gbArretDemande.store(0);
+}
+
+// [SERVICE] of the execution parameters, as a test subclass reads it from a file of its own.
+class CServeurParametres : public CServerMain {
+public:
+    using CServerMain::LitParametres;
+};
+
+TEST(CServerMainSettingsTest, ServiceSectionIsReadAndChecked)
+{
+    zvtest::TempDir clRep;
+    ASSERT_TRUE(clRep.ok());
+    const std::string sExe = clRep.path("app");
+    struct Cas {
+        const char* pszTexte; // the .ZX file; null: none
+        bool bValide;
+        const char* pszUser;  // "" when none
+        const char* pszRep;
+        int nCore;
+    } acas[] = {
+        {nullptr, true, "", "", 0},
+        {"[FRAMEWORK]\nVMPATH=/x\n", true, "", "", 0},
+        {"[service]\nuser=root\ndirectory=/var/lib/app\ncoredump=1\n", true, "root", "/var/lib/app", 1},
+        {"[SERVICE]\nUSER=\nDIRECTORY=\nCOREDUMP=0\n", true, "", "", 0},
+        {"[SERVICE]\nUSER=zv no such user\n", false, "", "", 0},
+        {"[SERVICE]\nDIRECTORY=relative\n", false, "", "", 0},
+        {"[SERVICE]\nCOREDUMP=2\n", false, "", "", 0},
+    };
+    for (const Cas& cas : acas) {
+        SCOPED_TRACE(cas.pszTexte != nullptr ? cas.pszTexte : "no file");
+        unlink((sExe + ".ZX").c_str());
+        if (cas.pszTexte != nullptr)
+            zvtest::WriteFile(sExe + ".ZX", cas.pszTexte);
+        CServeurParametres cl;
+        cl.pclGetCLogger()->bSetMode(eMODE_AUCUN, nullptr);
+        cl.LitParametres(sExe.c_str());
+        EXPECT_EQ(cas.bValide ? 1 : 0, cl.vbVerifieParametres());
+        char szUser[gnTailleUtilisateurService] = "";
+        char szRep[gnTailleRepService] = "";
+        EXPECT_EQ(cas.pszUser[0] != '\0' ? 1 : 0, cl.vbGetServiceUser(szUser));
+        EXPECT_STREQ(cas.pszUser, szUser);
+        EXPECT_EQ(cas.pszRep[0] != '\0' ? 1 : 0, cl.vbGetOwnDirectory(szRep));
+        EXPECT_STREQ(cas.pszRep, szRep);
+        EXPECT_EQ(cas.nCore, cl.vbWithCoreDump());
+    }
 }
 
 TEST_F(CServerMainTest, FailedStartLeavesNoLauncherAndPostsNothing)

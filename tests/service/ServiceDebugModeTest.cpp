@@ -1,4 +1,6 @@
 // The service run in the foreground (RunDebugMode): it ends by itself or on SIGTERM, cleanly and, under the sanitizers, without leaks.
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -10,6 +12,7 @@
 
 #include "service/ProcessusTest.h"
 #include "support/Emulation.h"
+#include "support/SignalDelivery.h"
 
 namespace {
 
@@ -20,19 +23,13 @@ protected:
     void SetUp() override
     {
         ZVTEST_SKIP_UNLESS_CHILDREN_RUN();
-        char szModele[] = "/tmp/zvdbg-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(szModele));
-        m_sRep = szModele;
+        ASSERT_TRUE(m_dir.ok());
+        m_sRep = m_dir.dir();
         m_sExe = m_sRep + "/zvprobe";
         ASSERT_TRUE(zvtest::bCopyExecutable(ZV_PROBE_PATH, m_sExe));
         ASSERT_TRUE(zvtest::bCopyExecutable(std::string(ZV_RUNTIME_DIR) + "zv150vm.so", m_sRep + "/zv150vm.so"));
     }
-    void TearDown() override
-    {
-        if (!m_sRep.empty())
-            PT_nLance({"/bin/rm", "-rf", m_sRep}, knDelai);
-    }
-
+    zvtest::TempDir m_dir{"zvdbg"};
     std::string m_sRep, m_sExe;
 };
 
@@ -46,6 +43,7 @@ TEST_F(ServiceDebugModeTest, ServiceEndingItselfEndsTheForegroundRun)
 
 TEST_F(ServiceDebugModeTest, SigtermEndsTheForegroundRun)
 {
+    ZVTEST_SKIP_UNLESS_SIGNALS_RESUME_THEIR_THREAD();
     zvtest::WriteFile(m_sExe + ".ZVL", "print ready\nsleep 3600000\n");
     int afd[2];
     ASSERT_EQ(0, pipe(afd));
@@ -74,6 +72,15 @@ TEST_F(ServiceDebugModeTest, SigtermEndsTheForegroundRun)
         FAIL() << "the foreground run did not end on SIGTERM";
     }
     EXPECT_TRUE(WIFEXITED(nStatut) && WEXITSTATUS(nStatut) == 0) << "status " << nStatut;
+}
+
+// The probe behind the skips above must not hide a native run: a kernel resumes every thread.
+TEST(SignalDeliveryProbe, NativeRunsResumeEveryThreadAfterAHandler)
+{
+    if (!zvtest::sEmulator().empty())
+        GTEST_SKIP() << "runs under " << zvtest::sEmulator() << ", where the probe finds that signals "
+                     << (zvtest::bSignalsResumeTheirThread() ? "resume their thread" : "resume the wrong thread");
+    EXPECT_TRUE(zvtest::bSignalsResumeTheirThread());
 }
 
 } // namespace

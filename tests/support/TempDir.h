@@ -1,31 +1,33 @@
 // A temporary directory for tests that touch files, removed with its content at the end.
 #pragma once
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace zvtest {
 
+// The directory is /tmp/PREFIX-XXXXXX (the prefix tells which test left a directory behind
+// after a crash). Everything in it goes at the end, also what a test made read-only.
 class TempDir {
 public:
-    TempDir()
+    explicit TempDir(const char* pszPrefix = "zvtest")
     {
-        char szTemplate[] = "/tmp/zvtestXXXXXX";
-        const char* psz = mkdtemp(szTemplate);
+        std::string sTemplate = std::string("/tmp/") + pszPrefix + "-XXXXXX";
+        const char* psz = mkdtemp(&sTemplate[0]);
         m_sDir = psz ? psz : "";
     }
     ~TempDir()
     {
-        if (!m_sDir.empty()) {
-            const std::string sCmd = "rm -rf '" + m_sDir + "'";
-            if (std::system(sCmd.c_str()) != 0)
-                std::fprintf(stderr, "could not remove %s\n", m_sDir.c_str());
-        }
+        if (!m_sDir.empty() && !bRemoveTree(m_sDir))
+            std::fprintf(stderr, "could not remove %s\n", m_sDir.c_str());
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -33,6 +35,28 @@ public:
     bool ok() const { return !m_sDir.empty(); }
     const std::string& dir() const { return m_sDir; }
     std::string path(const std::string& sName) const { return m_sDir + "/" + sName; }
+
+    // Removes a tree in this process (no shell: the tests that cannot start programs under an
+    // emulator clean up too). Directories are opened up first; links are removed, not followed.
+    static bool bRemoveTree(const std::string& sPath)
+    {
+        struct stat st;
+        if (lstat(sPath.c_str(), &st) != 0)
+            return errno == ENOENT;
+        if (!S_ISDIR(st.st_mode))
+            return unlink(sPath.c_str()) == 0;
+        chmod(sPath.c_str(), 0700);
+        bool bOk = true;
+        if (DIR* pDir = opendir(sPath.c_str())) {
+            while (const dirent* pEntree = readdir(pDir)) {
+                const std::string sNom = pEntree->d_name;
+                if (sNom != "." && sNom != "..")
+                    bOk = bRemoveTree(sPath + "/" + sNom) && bOk;
+            }
+            closedir(pDir);
+        }
+        return rmdir(sPath.c_str()) == 0 && bOk;
+    }
 
 private:
     std::string m_sDir;

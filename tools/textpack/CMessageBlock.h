@@ -4,8 +4,11 @@
 #include <string>
 #include <vector>
 
-// Source: one message a line, "identifier<TAB>text". The identifier is decimal, 1 to
-// 65023, strictly ascending through the file. The text runs to the end of the line (a
+// Source: one message a line, "identifier<TAB>text" or "identifier name<TAB>text". The
+// identifier is decimal, 1 to 65023, strictly ascending through the file. The name, after one
+// space, is a C++ identifier given to the identifier in the generated header of names (see
+// s_Noms), so that code names the messages it uses instead of copying their numbers; names
+// are unique. The text runs to the end of the line (a
 // final CR is dropped) in the executable's single-byte code page; the escapes \n, \r,
 // \t, \\ and \xHH (two hex digits, not 00) stand for the bytes that a line cannot hold.
 // Empty lines and lines starting with '#' are skipped.
@@ -22,6 +25,7 @@ public:
         unsigned nIdentifiant;
         std::string strTexte;  // decoded text, escapes resolved
         int nLigne;            // source line, from 1
+        std::string strNom;    // C++ name of the identifier; empty when it has none
     };
 
     static constexpr const char* s_pszMarqueurDebut = "ZORVAN RES BLOC START";
@@ -38,6 +42,9 @@ public:
     static bool s_bConstruit(const std::vector<_stMessage>& vecMessages, std::string& strBloc,
                              std::vector<unsigned short>& vecTailles,
                              std::string* pstrErreur = nullptr);
+    // C++ header declaring, for every named message, "constexpr unsigned NAME = identifier;".
+    static void s_Noms(const std::vector<_stMessage>& vecMessages, const std::string& strOrigine,
+                       std::string& strSource);
     // C++ source defining the block (unsigned char array strNomBloc) and the size table
     // (unsigned short array strNomTailles), both with external linkage.
     static bool s_bSource(const std::vector<_stMessage>& vecMessages,

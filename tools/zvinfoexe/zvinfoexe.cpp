@@ -1,6 +1,7 @@
 // zvinfoexe: shows and writes the information block and data-files directory of a built ZVExe executable.
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 
 #include "base/system/AppelsSysteme.h"
 #include "tools/zvinfoexe/CInfoExeFichier.h"
+#include "tools/zvinfoexe/CVerificationDeploiement.h"
 
 namespace {
 
@@ -32,7 +34,11 @@ int Usage()
                "or into a copy named OUTPUT.\n"
                "--embed appends LIBRARY, compressed, behind the executable: a 526-byte descriptor\n"
                "(the library's name, then the block's length at offset 522) followed by the block;\n"
-               "the descriptor's position is printed.\n",
+               "the descriptor's position is printed.\n"
+               "       zvinfoexe --check PROGRAM [--timeout SECONDS]\n"
+               "checks a deployed application without running it: one line per check and a verdict;\n"
+               "exit status 0 when it would start, 1 otherwise. The runtime is loaded in a child\n"
+               "process, ended after SECONDS (default 10).\n",
                stderr);
     return 2;
 }
@@ -71,10 +77,32 @@ int Echec(const CTString& clErreur)
     return 1;
 }
 
+// zvinfoexe --check PROGRAM [--timeout SECONDS]
+int Verifie(int argc, char** argv)
+{
+    if (argc != 3 && argc != 5)
+        return Usage();
+    CVerificationDeploiement clVerification;
+    if (argc == 5) {
+        char* pszFin = nullptr;
+        errno = 0;
+        const long nSecondes = std::strtol(argv[4], &pszFin, 10);
+        if (std::strcmp(argv[3], "--timeout") != 0 || errno || !pszFin || *pszFin || nSecondes < 1 || nSecondes > 3600)
+            return Usage();
+        clVerification.SetDelai(static_cast<unsigned>(nSecondes) * 1000u);
+    }
+    const bool bDemarrerait = clVerification.bVerifie(argv[2]);
+    std::fputs(clVerification.sRapport().c_str(), stdout);
+    std::fflush(stdout);
+    return bDemarrerait ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc >= 2 && std::strcmp(argv[1], "--check") == 0)
+        return Verifie(argc, argv);
     if (argc < 2 || argv[1][0] == '-')
         return Usage();
     const char* pszFichier = argv[1];

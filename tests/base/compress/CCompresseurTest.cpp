@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -83,7 +84,7 @@ TEST(CCompresseur, DecompressionSansEntree)
     EXPECT_EQ(ab[0], 1);
 }
 
-// Every thread with its own front objects, all served by the one shared compressor.
+// Every thread with its own front objects, compressing and expanding at the same time.
 TEST(CCompresseur, PlusieursThreads)
 {
     std::vector<Octets> entrees;
@@ -116,6 +117,60 @@ TEST(CCompresseur, PlusieursThreads)
         th.join();
     for (int n : erreurs)
         EXPECT_EQ(n, 0);
+}
+
+// Each thread's operations run on a compressor of its own, made on first use, so that threads
+// do not wait for one another; the blocks are byte for byte those of the shared instance.
+TEST(CCompresseur, UnCompresseurParThread)
+{
+    CZLWCompresseur* const pclPrincipal = &CCompresseur::s_clCompresseurDuThread();
+    EXPECT_EQ(&CCompresseur::s_clCompresseurDuThread(), pclPrincipal);
+    EXPECT_NE(pclPrincipal, &CCompresseur::ms_clCompresseurZLW);
+
+    std::vector<Octets> entrees;
+    std::vector<Octets> attendus;
+    for (uint64_t i = 0; i < 3; ++i) {
+        entrees.push_back(i == 2 ? zvtest::Aleatoire(70000, 9) : zvtest::TextePseudo(300000 + 7 * i, 20 + i));
+        Octets bloc(entrees.back().size() + 7);
+        const uint32_t n = CCompresseur::ms_clCompresseurZLW.dwCompression(
+            entrees.back().data(), uint32_t(entrees.back().size()), bloc.data(), uint32_t(bloc.size()));
+        ASSERT_NE(n, 0u);
+        bloc.resize(n);
+        attendus.push_back(bloc);
+    }
+    std::vector<CZLWCompresseur*> compresseurs(entrees.size(), nullptr);
+    std::vector<int> ecarts(entrees.size(), 0);
+    std::vector<std::thread> threads;
+    // Every thread stays alive until all have their compressor: one freed at a thread's exit
+    // could otherwise come back at the same address for the next.
+    std::atomic<size_t> nPrets(0);
+    for (size_t t = 0; t < entrees.size(); ++t) {
+        threads.emplace_back([&, t] {
+            compresseurs[t] = &CCompresseur::s_clCompresseurDuThread();
+            ++nPrets;
+            while (nPrets < entrees.size())
+                std::this_thread::yield();
+            for (int tour = 0; tour < 3; ++tour) {
+                CCompresseur cl(4);
+                Octets bloc(entrees[t].size() + 7);
+                cl.m_pEntree = entrees[t].data();
+                cl.m_dwEntree = uint32_t(entrees[t].size());
+                cl.m_pSortie = bloc.data();
+                cl.m_dwSortie = uint32_t(bloc.size());
+                bloc.resize(cl.dwCompression());
+                if (bloc != attendus[t] || &CCompresseur::s_clCompresseurDuThread() != compresseurs[t])
+                    ++ecarts[t];
+            }
+        });
+    }
+    for (std::thread& th : threads)
+        th.join();
+    for (size_t t = 0; t < entrees.size(); ++t) {
+        EXPECT_EQ(ecarts[t], 0) << t;
+        EXPECT_NE(compresseurs[t], pclPrincipal) << t;
+        for (size_t u = 0; u < t; ++u)
+            EXPECT_NE(compresseurs[t], compresseurs[u]);
+    }
 }
 
 }  // namespace

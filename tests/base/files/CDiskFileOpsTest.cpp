@@ -4,6 +4,7 @@
 #include "base/strings/CKLBINBase.h"
 #include "base/strings/CKLDSTRBase.h"
 
+#include "support/TempDir.h"
 #include "support/FaultInjection.h"
 #include "support/Sentinel.h"
 
@@ -27,24 +28,12 @@
 
 namespace {
 
-// A fresh temporary directory, removed with everything in it at the end.
-class TempDir {
+// The shared temporary directory, its names written "t / name".
+class TempDir : public zvtest::TempDir {
 public:
-    TempDir()
-    {
-        char szTemplate[] = "/tmp/zvopsXXXXXX";
-        m_sDir = mkdtemp(szTemplate);
-    }
-    ~TempDir()
-    {
-        const std::string sCmd = "chmod -R u+rwx '" + m_sDir + "' 2>/dev/null; rm -rf '" + m_sDir + "'";
-        EXPECT_EQ(std::system(sCmd.c_str()), 0);
-    }
-    std::string operator/(const std::string& sName) const { return m_sDir + "/" + sName; }
-    const std::string& path() const { return m_sDir; }
-
-private:
-    std::string m_sDir;
+    TempDir() : zvtest::TempDir("zvops") {}
+    std::string operator/(const std::string& sName) const { return zvtest::TempDir::path(sName); }
+    const std::string& path() const { return dir(); }
 };
 
 void writeFile(const std::string& sPath, const std::string& sContent, mode_t nMode = 0644)

@@ -838,6 +838,79 @@ TEST_F(DiskFileStream, OffsetsBeyondFourGiBOnASparseFile)
     EXPECT_EQ(cl.oGetSize(), oFar - 1);
 }
 
+// ---- Times of the open file ----
+
+FILETIME FileTimeOfUnix(long long nSecondes, long nUnites)
+{
+    const unsigned long long n = static_cast<unsigned long long>(nSecondes + 11644473600LL) * 10000000ULL + nUnites;
+    return FILETIME{static_cast<uint32_t>(n), static_cast<uint32_t>(n >> 32)};
+}
+
+bool operator==(const FILETIME& a, const FILETIME& b)
+{
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+TEST_F(DiskFileStream, TimesOnTheDescriptorInBothForms)
+{
+    CDiskFile cl;
+    FILETIME ft = {};
+    _stXFILETIME xft = {};
+    EXPECT_FALSE(cl.bGetTime(&ft, nullptr, nullptr));
+    EXPECT_EQ(errno, EBADF);
+    EXPECT_FALSE(cl.bSetTime(nullptr, &xft, nullptr));
+    OpenWith(cl, "x");
+    // Windows file times, to the 100 ns unit; a null input leaves its time as it is.
+    const FILETIME stAccess = FileTimeOfUnix(1000000000, 1234567); // 2001-09-09 01:46:40.1234567 UTC
+    const FILETIME stWrite = FileTimeOfUnix(-300000000, 5);         // 1960-06-29, before the Unix epoch
+    ASSERT_TRUE(cl.bSetTime(nullptr, &stAccess, &stWrite));
+    struct stat64 st;
+    ASSERT_EQ(stat64(path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_atim.tv_sec, 1000000000);
+    EXPECT_EQ(st.st_atim.tv_nsec, 123456700);
+    EXPECT_EQ(st.st_mtim.tv_sec, -300000000);
+    FILETIME stA = {}, stW = {}, stC = {};
+    ASSERT_TRUE(cl.bGetTime(&stC, &stA, &stW));
+    EXPECT_TRUE(stA == stAccess);
+    EXPECT_TRUE(stW == stWrite);
+    const FILETIME stOther = FileTimeOfUnix(1500000000, 0);
+    ASSERT_TRUE(cl.bSetTime(&stOther, nullptr, &stOther)); // the creation time is ignored
+    ASSERT_TRUE(cl.bGetTime(nullptr, &stA, &stW));
+    EXPECT_TRUE(stA == stAccess);
+    EXPECT_TRUE(stW == stOther);
+
+    // Local broken-down times, to the millisecond; fields out of range change nothing.
+    const _stXFILETIME stLocal = {2024, 2, 29, 13, 45, 30, 250};
+    ASSERT_TRUE(cl.bSetTime(nullptr, &stLocal, &stLocal));
+    _stXFILETIME stLuA = {}, stLuW = {};
+    ASSERT_TRUE(cl.bGetTime(nullptr, &stLuA, &stLuW));
+    EXPECT_EQ(nCompareSystemTime(&stLuA, &stLocal), 0);
+    EXPECT_EQ(nCompareSystemTime(&stLuW, &stLocal), 0);
+    const _stXFILETIME stBad = {2023, 2, 29, 0, 0, 0, 0};
+    errno = 0;
+    EXPECT_FALSE(cl.bSetTime(nullptr, &stBad, nullptr));
+    EXPECT_EQ(errno, EINVAL);
+    ASSERT_TRUE(cl.bGetTime(nullptr, &stLuA, nullptr));
+    EXPECT_EQ(nCompareSystemTime(&stLuA, &stLocal), 0);
+
+    // After 2038, which a 32-bit clock type cannot hold.
+    const FILETIME stFar = FileTimeOfUnix(4102444800LL + 86400LL * 165, 7); // 2100-06-15 UTC
+    if (sizeof(time_t) < 8) {
+        errno = 0;
+        EXPECT_FALSE(cl.bSetTime(nullptr, nullptr, &stFar));
+        EXPECT_EQ(errno, EOVERFLOW);
+        std::printf("[ note     ] 32-bit time_t in this build: a time after 2038 is refused with EOVERFLOW\n");
+        return;
+    }
+    ASSERT_TRUE(cl.bSetTime(nullptr, nullptr, &stFar));
+    ASSERT_TRUE(cl.bGetTime(nullptr, nullptr, &stW));
+    EXPECT_TRUE(stW == stFar);
+    const _stXFILETIME stLocalFar = {2100, 6, 15, 8, 30, 0, 999};
+    ASSERT_TRUE(cl.bSetTime(nullptr, nullptr, &stLocalFar));
+    ASSERT_TRUE(cl.bGetTime(nullptr, nullptr, &stLuW));
+    EXPECT_EQ(nCompareSystemTime(&stLuW, &stLocalFar), 0);
+}
+
 // ---- Under injected faults ----
 // Each call of a write or a size change fails in turn: the file then holds its old content or
 // its new one, and what the stream reports matches it.

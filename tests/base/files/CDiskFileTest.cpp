@@ -2,6 +2,7 @@
 #include "base/files/CDiskFile.h"
 
 #include "base/strings/CTString.h"
+#include "support/TempDir.h"
 #include "support/Sentinel.h"
 
 #include <gtest/gtest.h>
@@ -18,24 +19,18 @@ namespace {
 // A temporary directory, made the current directory for the life of the object.
 class TempCwd {
 public:
-    TempCwd()
+    TempCwd() : m_dir("zvdisk")
     {
-        char szTemplate[] = "/tmp/zvdiskXXXXXX";
-        m_sDir = mkdtemp(szTemplate);
         char szOld[4096];
         m_sOld = getcwd(szOld, sizeof szOld) ? szOld : "/";
-        EXPECT_EQ(chdir(m_sDir.c_str()), 0);
+        EXPECT_EQ(chdir(m_dir.dir().c_str()), 0);
     }
-    ~TempCwd()
-    {
-        EXPECT_EQ(chdir(m_sOld.c_str()), 0);
-        std::string sCmd = "rm -rf '" + m_sDir + "'";
-        EXPECT_EQ(std::system(sCmd.c_str()), 0);
-    }
-    const std::string& dir() const { return m_sDir; }
+    ~TempCwd() { EXPECT_EQ(chdir(m_sOld.c_str()), 0); }
+    const std::string& dir() const { return m_dir.dir(); }
 
 private:
-    std::string m_sDir, m_sOld;
+    zvtest::TempDir m_dir; // removed after the directory was left
+    std::string m_sOld;
 };
 
 TEST(CDiskFile, SplitPathTable)

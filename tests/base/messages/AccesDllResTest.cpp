@@ -33,7 +33,7 @@ int Hexa(char c)
     return -1;
 }
 
-// Reads the "identifier<TAB>text" lines with their escapes, independently of the build's tool.
+// Reads the "identifier[ name]<TAB>text" lines with their escapes, independently of the build's tool.
 std::vector<std::pair<unsigned int, std::string>> LitTextes()
 {
     std::vector<std::pair<unsigned int, std::string>> tab;

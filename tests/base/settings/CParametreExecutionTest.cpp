@@ -2,6 +2,7 @@
 #include "base/settings/CParametreExecution.h"
 
 #include "base/strings/StrMap.h"
+#include "support/TempDir.h"
 #include "support/Sentinel.h"
 
 #include <gtest/gtest.h>
@@ -19,18 +20,14 @@ class ParametreExecution : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char szTemplate[] = "/tmp/zvparamXXXXXX";
-        m_sDir = mkdtemp(szTemplate);
+        ASSERT_TRUE(m_dir.ok());
+        m_sDir = m_dir.dir();
         m_sExe = m_sDir + "/MyApp";
         ASSERT_TRUE(m_cl.Initialise(m_sExe.c_str()));
     }
-    void TearDown() override
-    {
-        const std::string sCmd = "rm -rf '" + m_sDir + "'";
-        EXPECT_EQ(std::system(sCmd.c_str()), 0);
-    }
     void WriteZX(const std::string& sText) { std::ofstream(m_sExe + ".ZX", std::ios::binary) << sText; }
 
+    zvtest::TempDir m_dir{"zvparam"};
     std::string m_sDir, m_sExe;
     CParametreExecution m_cl;
 };

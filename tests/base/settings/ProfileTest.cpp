@@ -1,6 +1,7 @@
 // Tests of the profile-file calls: reading values and lists, writing in place, odd files.
 #include "base/settings/Profile.h"
 
+#include "support/TempDir.h"
 #include "support/FaultInjection.h"
 #include "support/Sentinel.h"
 
@@ -21,29 +22,17 @@
 
 namespace {
 
-// A temporary directory; files are named by absolute paths inside it.
-class TempDir {
+// The shared temporary directory; files are named by absolute paths inside it.
+class TempDir : public zvtest::TempDir {
 public:
-    TempDir()
-    {
-        char szTemplate[] = "/tmp/zvprofXXXXXX";
-        m_sDir = mkdtemp(szTemplate);
-    }
-    ~TempDir()
-    {
-        const std::string sCmd = "rm -rf '" + m_sDir + "'";
-        EXPECT_EQ(std::system(sCmd.c_str()), 0);
-    }
-    std::string path(const char* pszName) const { return m_sDir + "/" + pszName; }
+    TempDir() : zvtest::TempDir("zvprof") {}
+    std::string path(const char* pszName) const { return zvtest::TempDir::path(pszName); }
     std::string write(const char* pszName, const std::string& sText) const
     {
         const std::string s = path(pszName);
         std::ofstream(s, std::ios::binary) << sText;
         return s;
     }
-
-private:
-    std::string m_sDir;
 };
 
 std::string sRead(const std::string& sPath)

@@ -7,6 +7,8 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -101,6 +103,41 @@ TEST(Atom, NamesAreCopied)
     EXPECT_EQ(GetAtomName(a, buffer, sizeof buffer), 11u);
     EXPECT_STREQ(buffer, "copied-name");
     DeleteAtom(a);
+}
+
+// The table is shared: threads adding, finding and deleting at once keep it consistent.
+// Each thread has names of its own and all of them share one, so both paths of AddAtom (new
+// entry, one more reference) and of DeleteAtom (one reference fewer, entry removed) race.
+TEST(Atom, ThreadsUsingTheTableAtOnceKeepItConsistent)
+{
+    constexpr int knThreads = 4, knRounds = 300;
+    const ATOM nShared = AddAtom("shared-by-threads");
+    ASSERT_NE(nShared, 0);
+    std::vector<int> vErrors(knThreads, 0);
+    std::vector<std::thread> vThreads;
+    for (int t = 0; t < knThreads; ++t) {
+        vThreads.emplace_back([&vErrors, nShared, t] {
+            for (int i = 0; i < knRounds; ++i) {
+                const std::string strName = "thread" + std::to_string(t) + "-" + std::to_string(i % 7);
+                const ATOM a = AddAtom(strName.c_str());
+                vErrors[t] += a == 0 || FindAtom(strName.c_str()) != a;
+                char sz[32];
+                vErrors[t] += GetAtomName(a, sz, sizeof sz) != strName.size() || strName != sz;
+                vErrors[t] += AddAtom("SHARED-by-threads") != nShared;
+                vErrors[t] += DeleteAtom(nShared) != 0;
+                vErrors[t] += DeleteAtom(a) != 0;
+            }
+        });
+    }
+    for (std::thread& th : vThreads)
+        th.join();
+    for (int t = 0; t < knThreads; ++t)
+        EXPECT_EQ(vErrors[t], 0) << "thread " << t;
+    // Only the first reference of the shared name is left, and no name of a thread.
+    EXPECT_EQ(FindAtom("shared-by-threads"), nShared);
+    EXPECT_EQ(DeleteAtom(nShared), 0);
+    EXPECT_EQ(FindAtom("shared-by-threads"), 0);
+    EXPECT_EQ(FindAtom("thread0-0"), 0);
 }
 
 // Last in the file: it uses up the atom numbers of the process.

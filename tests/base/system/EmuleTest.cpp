@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <cstring>
 
 namespace {
@@ -51,6 +53,14 @@ TEST(Emule, RectangleEmptinessAndOffset)
     EXPECT_EQ(r.right, 13);
     EXPECT_EQ(r.top, -2);
     EXPECT_EQ(r.bottom, 3);
+    // At the edge of the 32-bit range the coordinates wrap around as OffsetRect's do (this
+    // was a signed overflow, which the asan preset's checks stop on).
+    RECT edge{INT32_MAX - 1, INT32_MIN, INT32_MAX, INT32_MIN + 1};
+    EXPECT_TRUE(bEmule_OffsetRect(&edge, 2, -1));
+    EXPECT_EQ(edge.left, INT32_MIN);
+    EXPECT_EQ(edge.right, INT32_MIN + 1);
+    EXPECT_EQ(edge.top, INT32_MAX);
+    EXPECT_EQ(edge.bottom, INT32_MIN);
     const RECT flat{0, 0, 10, 0}, thin{4, 0, 4, 10}, inverted{5, 5, 1, 1};
     EXPECT_TRUE(bEmule_IsRectEmpty(&flat));
     EXPECT_TRUE(bEmule_IsRectEmpty(&thin));

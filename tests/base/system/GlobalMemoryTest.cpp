@@ -10,6 +10,8 @@
 #include <ctime>
 #include <limits>
 #include <string>
+#include <thread>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -179,6 +181,32 @@ TEST(GlobalMemory, StatusOfThisMachineIsSaneAndCachedWithinTheSecond)
     EXPECT_GT(a.dwTotalPhys, 0u);
     EXPECT_LE(a.dwAvailPhys, a.dwTotalPhys);
     GlobalMemoryStatus(nullptr);
+}
+
+// The cache is shared: threads asking at once, across the second at which it is refilled,
+// each get a whole status.
+TEST(GlobalMemory, ThreadsAskingAtOnceEachGetAWholeStatus)
+{
+    constexpr int knThreads = 4;
+    const time_t nDebut = std::time(nullptr);
+    std::vector<int> vErrors(knThreads, 0);
+    std::vector<std::thread> vThreads;
+    for (int t = 0; t < knThreads; ++t) {
+        vThreads.emplace_back([&vErrors, nDebut, t] {
+            // Until the clock has moved on once: the cache is refilled at least once meanwhile.
+            while (std::time(nullptr) <= nDebut + 1) {
+                MEMORYSTATUS st;
+                std::memset(&st, 0x5A, sizeof st);
+                GlobalMemoryStatus(&st);
+                vErrors[t] += st.dwLength != sizeof(MEMORYSTATUS) || st.dwMemoryLoad > 100 ||
+                              st.dwTotalPhys == 0 || st.dwAvailPhys > st.dwTotalPhys;
+            }
+        });
+    }
+    for (std::thread& th : vThreads)
+        th.join();
+    for (int t = 0; t < knThreads; ++t)
+        EXPECT_EQ(vErrors[t], 0) << "thread " << t;
 }
 
 } // namespace

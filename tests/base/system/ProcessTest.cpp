@@ -2,6 +2,8 @@
 // that outlive the one-second wait, and the SIGALRM handler the waits rely on.
 #include "base/system/Process.h"
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -54,9 +56,8 @@ class ProcessScript : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char szModele[] = "/tmp/zvprocessXXXXXX";
-        ASSERT_NE(mkdtemp(szModele), nullptr);
-        m_sRep = szModele;
+        ASSERT_TRUE(m_dir.ok());
+        m_sRep = m_dir.dir();
         m_sScript = m_sRep + "/my prog";
         m_sSortie = m_sRep + "/args.txt";
         std::ofstream(m_sScript) << "#!/bin/sh\nfor a in \"$0\" \"$@\"; do printf '%s\\n' \"$a\"; done > \"$ZV_ARGS_OUT\"\n"
@@ -66,9 +67,6 @@ protected:
     }
     void TearDown() override
     {
-        unlink(m_sScript.c_str());
-        unlink(m_sSortie.c_str());
-        rmdir(m_sRep.c_str());
         unsetenv("ZV_ARGS_OUT");
         unsetenv("ZV_EXIT_CODE");
     }
@@ -80,6 +78,7 @@ protected:
             v.push_back(s);
         return v;
     }
+    zvtest::TempDir m_dir{"zvprocess"};
     std::string m_sRep, m_sScript, m_sSortie;
 };
 

@@ -1,6 +1,8 @@
 // Tests of the time-based identifiers: layout, order, uniqueness and the node per process.
 #include "base/system/Win32Api.h"
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -10,6 +12,7 @@
 #include <string>
 #include <sys/time.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -76,10 +79,10 @@ void startFakeClock(int readsPerTick)
 
 TEST(Uuid, ParsedByPythonAsVersionOneWithIncreasingTimeAndOneNode)
 {
-    char szDir[] = "/tmp/zvuuidXXXXXX";
-    ASSERT_NE(mkdtemp(szDir), nullptr);
-    const std::string sData = std::string(szDir) + "/ids.txt";
-    const std::string sScript = std::string(szDir) + "/check.py";
+    zvtest::TempDir dir("zvuuid");
+    ASSERT_TRUE(dir.ok());
+    const std::string sData = dir.path("ids.txt");
+    const std::string sScript = dir.path("check.py");
     FILE* f = std::fopen(sData.c_str(), "w");
     ASSERT_NE(f, nullptr);
     for (int i = 0; i < 2000; ++i) {
@@ -106,7 +109,6 @@ TEST(Uuid, ParsedByPythonAsVersionOneWithIncreasingTimeAndOneNode)
         GTEST_SKIP() << "python3 is not available";
     const std::string sCmd = "python3 " + sScript + " " + sData;
     EXPECT_EQ(std::system(sCmd.c_str()), 0);
-    EXPECT_EQ(std::system(("rm -rf " + std::string(szDir)).c_str()), 0);
 }
 
 TEST(Uuid, StandingClockStillGivesStrictlyIncreasingTimestamps)
@@ -143,6 +145,30 @@ TEST(Uuid, ManyIdentifiersAreDistinct)
         UuidCreate(&g);
         ASSERT_TRUE(seen.insert(hexOf(bytesOf(g))).second) << "duplicate at " << i;
     }
+}
+
+// The generator's state is shared: threads drawing at once must still never meet.
+TEST(Uuid, ThreadsDrawingAtOnceGetDistinctIdentifiers)
+{
+    constexpr int knThreads = 4, knEach = 5000;
+    std::vector<std::vector<std::string>> vvs(knThreads);
+    std::vector<std::thread> vThreads;
+    for (int t = 0; t < knThreads; ++t) {
+        vThreads.emplace_back([&vvs, t] {
+            for (int i = 0; i < knEach; ++i) {
+                GUID g;
+                UuidCreate(&g);
+                vvs[t].push_back(hexOf(bytesOf(g)));
+            }
+        });
+    }
+    for (std::thread& th : vThreads)
+        th.join();
+    std::set<std::string> seen;
+    for (const auto& vs : vvs)
+        for (const std::string& str : vs)
+            EXPECT_TRUE(seen.insert(str).second) << "duplicate " << str;
+    EXPECT_EQ(seen.size(), static_cast<std::size_t>(knThreads * knEach));
 }
 
 // Each child makes identifiers and reports the first return code and the node.

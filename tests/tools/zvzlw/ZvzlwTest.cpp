@@ -1,4 +1,4 @@
-// Tests of zvzlw: files and standard streams in both directions, several blocks, listing, and clear failures on bad blocks.
+// Tests of zvzlw: files and standard streams in both directions, several blocks, listing, block size and thread options, and clear failures on bad blocks.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -6,12 +6,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "base/compress/CCompresseur.h"
 #include "support/CompressSamples.h"
 #include "support/Emulation.h"
 #include "support/FaultInjection.h"
+#include "support/TempDir.h"
 #include "tools/zvzlw/Zvzlw.h"
 
 #include <fcntl.h>
@@ -30,14 +33,8 @@ protected:
     void SetUp() override
     {
         ZVTEST_SKIP_UNLESS_CHILDREN_RUN();
-        char szModele[] = "/tmp/zvzlw-test-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(szModele));
-        m_strRep = szModele;
-    }
-    void TearDown() override
-    {
-        if (!m_strRep.empty())
-            Shell("rm -rf '" + m_strRep + "'");
+        ASSERT_TRUE(m_dir.ok());
+        m_strRep = m_dir.dir();
     }
     // Runs a shell command in the test directory; "Z" in it stands for the program.
     Resultat Shell(const std::string& strCommande)
@@ -76,6 +73,7 @@ protected:
         return ab;
     }
     bool Existe(const std::string& strNom) { return access((m_strRep + "/" + strNom).c_str(), F_OK) == 0; }
+    zvtest::TempDir m_dir{"zvzlw-test"};
     std::string m_strRep;
 };
 
@@ -127,6 +125,8 @@ TEST_F(ZvzlwTest, FluxStandardsEtBlocsSuccessifs)
     EXPECT_NE(strListe.find("expands to 100000 bytes"), std::string::npos) << strListe;
     EXPECT_NE(strListe.find("(stdin): block 1 at offset "), std::string::npos) << strListe;
     EXPECT_NE(strListe.find(": stored, 3005 bytes, expands to 3000 bytes"), std::string::npos) << strListe;
+    EXPECT_NE(strListe.find("(stdin): 2 blocks, "), std::string::npos) << strListe;
+    EXPECT_NE(strListe.find("expand to 103000 bytes"), std::string::npos) << strListe;
 }
 
 // Bad blocks: a clear message naming the fault and its offset, a non-zero status, and no output
@@ -232,6 +232,122 @@ TEST_F(ZvzlwTest, SortiesFichiersSousPannesInjectees)
     }
     dup2(fdErreur, STDERR_FILENO);
     close(fdErreur);
+}
+
+// Offsets of the blocks of a stream, walking their headers.
+std::vector<size_t> OffsetsDesBlocs(const Octets& ab)
+{
+    std::vector<size_t> tab;
+    size_t nPos = 0;
+    while (nPos + 5 <= ab.size()) {
+        tab.push_back(nPos);
+        uint32_t dwDonnees;
+        std::memcpy(&dwDonnees, ab.data() + nPos + 1, 4);
+        nPos += dwDonnees + (ab[nPos] == 0 ? 5 : 11);
+    }
+    return tab;
+}
+
+// A fault in the middle of a stream: reported with the block's offset, status 1, every block
+// before it written out, whatever the number of threads.
+TEST_F(ZvzlwTest, BlocFautifAuMilieu)
+{
+    const Octets abTexte = zvtest::TextePseudo(7 * 65536 + 1000, 5);
+    Ecrit("t", abTexte);
+    ASSERT_EQ(Shell("Z -c -B 64K t > bon.zlw").nCode, 0);
+    const Octets abBon = Lit("bon.zlw");
+    const std::vector<size_t> tabBlocs = OffsetsDesBlocs(abBon);
+    ASSERT_EQ(tabBlocs.size(), 8u);
+    const size_t nFautif = tabBlocs[3];
+    const std::string strOffset = std::to_string(nFautif);
+
+    struct Cas {
+        const char* pszNom;
+        Octets ab;
+        std::string strMessage;
+    };
+    std::vector<Cas> cas;
+    Octets abDonnees = abBon;
+    for (size_t i = nFautif + 30; i < nFautif + 80; ++i)
+        abDonnees[i] = 0xFF;
+    cas.push_back({"damaged payload", abDonnees, "corrupt block at offset " + strOffset});
+    Octets abMethode = abBon;
+    abMethode[nFautif] = 9;
+    cas.push_back({"method 9", abMethode, "not a compressed block at offset " + strOffset + " (method byte 9)"});
+    cas.push_back({"cut inside", Octets(abBon.begin(), abBon.begin() + nFautif + 100),
+                   "truncated block at offset " + strOffset + ": "});
+    Octets abLongueur = abBon;
+    abLongueur[nFautif + 4] = 0x7F;  // a payload length of 2 GiB and more
+    cas.push_back({"length beyond the input", abLongueur, "truncated block at offset " + strOffset + ": "});
+
+    const Octets abAvant(abTexte.begin(), abTexte.begin() + 3 * 65536);
+    for (const Cas& c : cas) {
+        for (const char* pszThreads : {"1", "4"}) {
+            SCOPED_TRACE(std::string(c.pszNom) + ", -T " + pszThreads);
+            Ecrit("x.zlw", c.ab);
+            const Resultat r = Shell(std::string("Z -dc -T ") + pszThreads + " < x.zlw > sortie");
+            EXPECT_EQ(r.nCode, 1);
+            EXPECT_NE(r.strErreur.find("zvzlw: (stdin): " + c.strMessage), std::string::npos) << r.strErreur;
+            EXPECT_TRUE(Lit("sortie") == abAvant) << Lit("sortie").size() << " bytes written";
+        }
+    }
+    // Expanding to a file, the partial output is not left behind.
+    Ecrit("x.zlw", abDonnees);
+    EXPECT_EQ(Shell("Z -d x.zlw").nCode, 1);
+    EXPECT_FALSE(Existe("x"));
+}
+
+// A stream of one large block, as earlier versions wrote every input, still expands, alone or
+// followed by blocks of the current size.
+TEST_F(ZvzlwTest, AncienFluxDUnSeulBloc)
+{
+    const Octets abTexte = zvtest::TextePseudo(5 << 20, 6);
+    Octets abBloc(abTexte.size() + 7);
+    CCompresseur cl(CCompresseurBase::eCOMPRESSEUR_ZLW);
+    cl.m_pEntree = abTexte.data();
+    cl.m_dwEntree = uint32_t(abTexte.size());
+    cl.m_pSortie = abBloc.data();
+    cl.m_dwSortie = uint32_t(abBloc.size());
+    const uint32_t dwBloc = cl.dwCompression();
+    ASSERT_GT(dwBloc, 0u);
+    abBloc.resize(dwBloc);
+    Ecrit("ancien.zlw", abBloc);
+    ASSERT_EQ(Shell("Z -dc ancien.zlw > sortie").nCode, 0);
+    EXPECT_TRUE(Lit("sortie") == abTexte);
+
+    Ecrit("t", abTexte);
+    ASSERT_EQ(Shell("Z -c t > nouveau.zlw && cat ancien.zlw nouveau.zlw > mixte.zlw && Z -d -T 3 mixte.zlw").nCode, 0);
+    Octets abDeux = abTexte;
+    abDeux.insert(abDeux.end(), abTexte.begin(), abTexte.end());
+    EXPECT_TRUE(Lit("mixte") == abDeux);
+    EXPECT_EQ(OffsetsDesBlocs(Lit("nouveau.zlw")).size(), 3u);  // 2 MiB blocks by default
+}
+
+// Block sizes and thread counts on the command line: the forms accepted, the block count they
+// give, and the values refused as bad usage.
+TEST_F(ZvzlwTest, OptionsTailleDeBlocEtThreads)
+{
+    const Octets abTexte = zvtest::TextePseudo(300000, 8);
+    Ecrit("t", abTexte);
+    struct Cas {
+        const char* pszOptions;
+        size_t nBlocs;
+    };
+    const Cas cas[] = {{"-B 100000", 3}, {"-B100000", 3}, {"-B 64K", 5}, {"-B64k -T1", 5}, {"-cB 1M -T 2", 1},
+                       {"-B 1KiB -T2", 293}, {"-T 0", 1}, {"-T4 -B 299999", 2}};
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.pszOptions);
+        ASSERT_EQ(Shell(std::string("Z -c ") + c.pszOptions + " t > t.zlw").nCode, 0);
+        EXPECT_EQ(OffsetsDesBlocs(Lit("t.zlw")).size(), c.nBlocs);
+        ASSERT_EQ(Shell("Z -dc t.zlw > sortie").nCode, 0);
+        EXPECT_TRUE(Lit("sortie") == abTexte);
+    }
+    for (const char* pszMauvais : {"-B 0", "-B", "-B 5X", "-B 4G", "-B -1", "-T 257", "-T x", "-T"}) {
+        SCOPED_TRACE(pszMauvais);
+        const Resultat r = Shell(std::string("Z -c ") + pszMauvais + " < t > /dev/null");
+        EXPECT_EQ(r.nCode, 2);
+        EXPECT_NE(r.strErreur.find("usage: zvzlw"), std::string::npos) << r.strErreur;
+    }
 }
 
 }  // namespace
