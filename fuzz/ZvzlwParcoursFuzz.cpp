@@ -110,6 +110,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
             Verifie(nLance({"-c", strClair.c_str(), strClair.c_str()}, strDouble) == 0);
             Verifie(nLance({"-dc", strDouble.c_str()}, strExpanse) == 0);
             Verifie(strLitFichier(strExpanse) == strSortie + strSortie);
+
+            // Cut into small blocks, the stream's bytes do not depend on the number of threads,
+            // and it expands back on any number of them.
+            const std::string strUn = clScratch.strChemin("t1.zlw");
+            const std::string strTrois = clScratch.strChemin("t3.zlw");
+            Verifie(nLance({"-c", "-B", "509", "-T", "1", strClair.c_str()}, strUn) == 0);
+            Verifie(nLance({"-c", "-B", "509", "-T", "3", strClair.c_str()}, strTrois) == 0);
+            Verifie(strLitFichier(strUn) == strLitFichier(strTrois));
+            Verifie(nLance({"-dc", "-T", "2", strTrois.c_str()}, strExpanse) == 0);
+            Verifie(strLitFichier(strExpanse) == strSortie);
         }
     }
     return 0;

@@ -199,6 +199,34 @@ TEST(CInfoExeFichierTest, RefusesFilesWithoutExactlyOneOfEachField)
     }
 }
 
+// A text field of the information block may hold the data-files marker (a name patched in
+// by hand, a hostile file). That copy is not the field: taking it made the two fields share
+// bytes, so that setting the directory rewrote the runtime's name.
+TEST(CInfoExeFichierTest, MarkerInsideTheInformationBlockIsNotTheDataField)
+{
+    Image img;
+    const size_t nDansBloc = img.nInfo + 20; // in the runtime name's field, after its NUL
+    static const char kszModele[] = ".\0**** Rep. Fichiers ****";
+    std::vector<unsigned char> abDeux = img.ab;
+    std::memcpy(&abDeux[nDansBloc], kszModele, sizeof(kszModele));
+    CInfoExeFichier cl;
+    std::string sErreur;
+    ASSERT_TRUE(Charge(cl, abDeux, &sErreur)) << sErreur;
+    EXPECT_EQ(img.nRep, cl.nGetPosRepFichiers());
+    CTString clErreur;
+    ASSERT_TRUE(cl.bSetChamp(eCHAMP_REPFICHIERS, "/srv/data", &clErreur)) << clErreur.pszGet();
+    EXPECT_STREQ("zv150vm.so", cl.stGetInfo().szNomFramework);
+    const std::vector<unsigned char> ab = Octets(cl);
+    EXPECT_TRUE(std::equal(ab.begin(), ab.begin() + img.nRep, abDeux.begin()));
+
+    // Without the real field, the copy in the block does not stand in for it.
+    std::vector<unsigned char> abSeul(abDeux.begin(), abDeux.begin() + img.nRep);
+    abSeul.insert(abSeul.end(), 300, 0x22);
+    CInfoExeFichier clSeul;
+    EXPECT_FALSE(Charge(clSeul, abSeul, &sErreur));
+    EXPECT_NE(std::string::npos, sErreur.find("no data-files directory field")) << sErreur;
+}
+
 // Patching a file in place, every call failing in turn: the executable keeps its former bytes
 // and mode, or holds the patched ones, never a mix; a failure comes with a message.
 TEST(CInfoExeFichierTest, PatchingUnderInjectedFaults)

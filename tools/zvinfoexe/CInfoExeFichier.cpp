@@ -48,6 +48,12 @@ long __nDebutRepFichiers(const unsigned char* pab, size_t nTaille, size_t nMarqu
     return static_cast<long>(nDebut);
 }
 
+// Whether [nA, nA + nTailleA) and [nB, nB + nTailleB) share a byte.
+bool __bChevauche(size_t nA, size_t nTailleA, size_t nB, size_t nTailleB)
+{
+    return nA < nB + nTailleB && nB < nA + nTailleA;
+}
+
 bool __bEntier(const char* psz, long long nMin, long long nMax, long long* pn)
 {
     if (!psz || !*psz)
@@ -142,6 +148,12 @@ bool CInfoExeFichier::_bTrouve(CTString* pclErreur)
             break;
         i = static_cast<size_t>(static_cast<const unsigned char*>(pTrouve) - pab);
         long nDebut = __nDebutRepFichiers(pab, nTaille, i);
+        // A marker inside the information block (a text field holding it) is not the
+        // data-files field: taking it would make the two fields share bytes, and patching one
+        // would overwrite the other.
+        if (nDebut >= 0 && nInfos == 1 &&
+            __bChevauche(static_cast<size_t>(nDebut), gnTailleRepFichiers, m_nPosInfo, sizeof(_stINFOEXE)))
+            nDebut = -1;
         if (nDebut >= 0) {
             m_nPosRep = static_cast<unsigned>(nDebut);
             ++nReps;
