@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
-#include <regex>
 #include <set>
 #include <string>
 #include <thread>
@@ -36,21 +35,115 @@ std::vector<std::string> LignesDe(const std::string& sFichier)
     return as;
 }
 
-// One line: time with offset, program[pid], priority, optional [event], text.
-const std::regex kLigne(R"(^(\d{4})-(\d\d)-(\d\d)T(\d\d):(\d\d):(\d\d)\.\d{3}([+-])(\d\d):(\d\d) ([^ ]+)\[(\d+)\]: )"
-                        R"(([a-z]+|priority -?\d+)(?: \[(-?\d+)\])?: (.*)$)");
+// One line: time with offset, program[pid], priority, optional [event], text. Read by hand:
+// libstdc++'s regex recurses once per character, and long lines overflow the stack under the
+// sanitizers.
+struct stLigne {
+    int anHeure[6] = {};   // year, month, day, hour, minute, second
+    int nSigne = 1;        // of the UTC offset
+    int anDecalage[2] = {}; // hours, minutes
+    std::string sProgramme, sPid, sPriorite, sEvent, sTexte;
+};
+
+// Reads n digits at *pn into *pnValeur.
+bool bChiffres(const std::string& s, size_t* pn, size_t n, int* pnValeur)
+{
+    if (*pn + n > s.size())
+        return false;
+    int v = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const char c = s[*pn + i];
+        if (c < '0' || c > '9')
+            return false;
+        v = v * 10 + (c - '0');
+    }
+    *pn += n;
+    *pnValeur = v;
+    return true;
+}
+
+bool bCar(const std::string& s, size_t* pn, char c)
+{
+    if (*pn >= s.size() || s[*pn] != c)
+        return false;
+    ++*pn;
+    return true;
+}
+
+// Digits, at least one (an optional leading minus when bSigne), into *ps.
+bool bNombre(const std::string& s, size_t* pn, bool bSigne, std::string* ps)
+{
+    const size_t nDebut = *pn;
+    if (bSigne && *pn < s.size() && s[*pn] == '-')
+        ++*pn;
+    const size_t nChiffres = *pn;
+    while (*pn < s.size() && s[*pn] >= '0' && s[*pn] <= '9')
+        ++*pn;
+    if (*pn == nChiffres)
+        return false;
+    *ps = s.substr(nDebut, *pn - nDebut);
+    return true;
+}
+
+bool bLitLigne(const std::string& s, stLigne* pst)
+{
+    size_t n = 0;
+    int nMillis = 0;
+    const char acApres[] = {'-', '-', 'T', ':', ':', '.'};
+    const size_t anLongueurs[] = {4, 2, 2, 2, 2, 2};
+    for (int i = 0; i < 6; ++i)
+        if (!bChiffres(s, &n, anLongueurs[i], &pst->anHeure[i]) || !bCar(s, &n, acApres[i]))
+            return false;
+    if (!bChiffres(s, &n, 3, &nMillis) || n >= s.size() || (s[n] != '+' && s[n] != '-'))
+        return false;
+    pst->nSigne = s[n++] == '-' ? -1 : 1;
+    if (!bChiffres(s, &n, 2, &pst->anDecalage[0]) || !bCar(s, &n, ':') || !bChiffres(s, &n, 2, &pst->anDecalage[1]) ||
+        !bCar(s, &n, ' '))
+        return false;
+    const size_t nCrochet = s.find('[', n);
+    if (nCrochet == std::string::npos || nCrochet == n || s.find(' ', n) < nCrochet)
+        return false;
+    pst->sProgramme = s.substr(n, nCrochet - n);
+    n = nCrochet + 1;
+    if (!bNombre(s, &n, false, &pst->sPid) || !bCar(s, &n, ']') || !bCar(s, &n, ':') || !bCar(s, &n, ' '))
+        return false;
+    // The priority: lower-case letters, or "priority N" for a level without a name.
+    const size_t nPriorite = n;
+    if (s.compare(n, 9, "priority ") == 0) {
+        n += 9;
+        std::string sNiveau;
+        if (!bNombre(s, &n, true, &sNiveau))
+            return false;
+    } else {
+        while (n < s.size() && s[n] >= 'a' && s[n] <= 'z')
+            ++n;
+        if (n == nPriorite)
+            return false;
+    }
+    pst->sPriorite = s.substr(nPriorite, n - nPriorite);
+    pst->sEvent.clear();
+    if (s.compare(n, 2, " [") == 0) {
+        n += 2;
+        if (!bNombre(s, &n, true, &pst->sEvent) || !bCar(s, &n, ']'))
+            return false;
+    }
+    if (!bCar(s, &n, ':') || !bCar(s, &n, ' '))
+        return false;
+    pst->sTexte = s.substr(n);
+    return true;
+}
 
 // The text of a line written by this process, "" (and a failure) when the line is not one.
 std::string TexteDe(const std::string& sLigne)
 {
-    std::smatch m;
-    if (!std::regex_match(sLigne, m, kLigne)) {
+    stLigne st;
+    if (!bLitLigne(sLigne, &st)) {
         ADD_FAILURE() << "not a whole log line: " << sLigne.substr(0, 200);
         return "";
     }
-    EXPECT_EQ(program_invocation_short_name, m[10].str());
-    EXPECT_EQ(std::to_string(getpid()), m[11].str());
-    return m[14].str();
+    EXPECT_EQ(program_invocation_short_name, st.sProgramme);
+    EXPECT_EQ(std::to_string(getpid()), st.sPid);
+    return st.sTexte;
 }
 
 // The file mode mask of the log files does not depend on the test runner's umask.
@@ -97,20 +190,20 @@ TEST_F(CLoggerFileTest, EachLineCarriesLocalTimeProgramPidPriorityEventAndText)
     ASSERT_EQ(5u, asLignes.size());
     for (size_t i = 0; i < asLignes.size(); ++i) {
         SCOPED_TRACE(asLignes[i]);
-        std::smatch m;
-        ASSERT_TRUE(std::regex_match(asLignes[i], m, kLigne));
-        EXPECT_EQ(aAttendus[i].pszPriorite, m[12].str());
-        EXPECT_EQ(aAttendus[i].pszEvent, m[13].str());
+        stLigne stLu;
+        ASSERT_TRUE(bLitLigne(asLignes[i], &stLu));
+        EXPECT_EQ(aAttendus[i].pszPriorite, stLu.sPriorite);
+        EXPECT_EQ(aAttendus[i].pszEvent, stLu.sEvent);
         EXPECT_EQ(aAttendus[i].pszTexte, TexteDe(asLignes[i]));
         // Local time and its offset name the same instant as the clock did.
         struct tm st = {};
-        st.tm_year = std::stoi(m[1]) - 1900;
-        st.tm_mon = std::stoi(m[2]) - 1;
-        st.tm_mday = std::stoi(m[3]);
-        st.tm_hour = std::stoi(m[4]);
-        st.tm_min = std::stoi(m[5]);
-        st.tm_sec = std::stoi(m[6]);
-        const long nDecalage = (m[7].str() == "-" ? -1 : 1) * (std::stol(m[8]) * 3600 + std::stol(m[9]) * 60);
+        st.tm_year = stLu.anHeure[0] - 1900;
+        st.tm_mon = stLu.anHeure[1] - 1;
+        st.tm_mday = stLu.anHeure[2];
+        st.tm_hour = stLu.anHeure[3];
+        st.tm_min = stLu.anHeure[4];
+        st.tm_sec = stLu.anHeure[5];
+        const long nDecalage = stLu.nSigne * (stLu.anDecalage[0] * 3600L + stLu.anDecalage[1] * 60L);
         const time_t nInstant = timegm(&st) - nDecalage;
         EXPECT_LE(nAvant, nInstant);
         EXPECT_GE(nApres, nInstant);
@@ -158,14 +251,14 @@ TEST_F(CLoggerFileTest, EightThreadsLoggingAtOnceLeaveEveryLineWholeAndPresent)
         cl.join();
 
     std::set<std::pair<int, int>> aVus;
-    const std::regex kTexte(R"(t(\d) n(\d+) ([a-h]*))");
     for (const std::string& sLigne : LignesDe(m_sFichier)) {
-        std::smatch m;
+        // "tT nN " then the thread's letter repeated.
         const std::string sTexte = TexteDe(sLigne);
-        ASSERT_TRUE(std::regex_match(sTexte, m, kTexte)) << sLigne.substr(0, 200);
-        const int t = std::stoi(m[1]);
-        const int n = std::stoi(m[2]);
-        EXPECT_EQ(std::string(Longueur(t, n), static_cast<char>('a' + t)), m[3].str()) << "t" << t << " n" << n;
+        int t = -1, n = -1, nFin = 0;
+        ASSERT_EQ(2, std::sscanf(sTexte.c_str(), "t%d n%d %n", &t, &n, &nFin)) << sLigne.substr(0, 200);
+        ASSERT_TRUE(nFin > 0 && t >= 0 && t < knThreads) << sLigne.substr(0, 200);
+        EXPECT_EQ(std::string(Longueur(t, n), static_cast<char>('a' + t)), sTexte.substr(static_cast<size_t>(nFin)))
+            << "t" << t << " n" << n;
         EXPECT_TRUE(aVus.insert({t, n}).second) << "twice: t" << t << " n" << n;
     }
     EXPECT_EQ(static_cast<size_t>(knThreads * knLignes), aVus.size());

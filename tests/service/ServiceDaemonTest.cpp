@@ -778,8 +778,14 @@ TEST_F(ServiceDaemonTest, SigtermAtRandomMomentsNeverHangsCrashesOrLeavesThePidF
     ASSERT_TRUE(PT_bAttendFin(pid, knDelai, nullptr));
     Vide();
 
-    // Each round costs a start: under user-mode emulation a start is some ten times slower.
-    const int nTours = zvtest::sEmulator().empty() ? 200 : 40;
+    // Each round costs a start: under user-mode emulation a start is some ten times slower, and
+    // the sanitizers' start-up costs some five times more.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    constexpr bool bInstrumente = true;
+#else
+    constexpr bool bInstrumente = false;
+#endif
+    const int nTours = !zvtest::sEmulator().empty() ? 40 : bInstrumente ? 50 : 200;
     const unsigned nGraine = static_cast<unsigned>(time(nullptr));
     std::mt19937 clAlea(nGraine);
     std::uniform_int_distribution<long long> clDelai(0, nDemarrageUs + nDemarrageUs / 2 + 40000);

@@ -394,7 +394,7 @@ TEST_F(ZvzlwFluxTest, SortieAvantLaFinDeLEntree)
     waitpid(pid, &nStatus, 0);
 }
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool gbInstrumente = true;
 #else
 constexpr bool gbInstrumente = false;
