@@ -70,15 +70,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
     const int nListe = nLance({"-l", strEntree.c_str()}, strListe);
     Verifie(nListe == 0 || nListe == 1);
     const std::string strTexte = strLitFichier(strListe);
-    uint64_t qwPosition = 0, qwExpanse = 0;
-    bool bMethode2 = false;
+    uint64_t qwPosition = 0, qwExpanse = 0, qwBlocs = 0;
+    bool bMethode2 = false, bTotal = false;
     for (size_t nDebut = 0; nDebut < strTexte.size();) {
         size_t nFin = strTexte.find('\n', nDebut);
-        Verifie(nFin != std::string::npos);
+        Verifie(nFin != std::string::npos && !bTotal);
         const std::string strLigne = strTexte.substr(nDebut, nFin - nDebut);
         nDebut = nFin + 1;
         const size_t nBloc = strLigne.find(": block ");
-        Verifie(nBloc != std::string::npos);
+        if (nBloc == std::string::npos) {
+            // The last line of a listing that succeeds: the totals of the lines before it.
+            unsigned long long qwN = 0, qwOctets = 0, qwTaille = 0;
+            const size_t nDeux = strLigne.rfind(": ");
+            Verifie(nDeux != std::string::npos);
+            Verifie(std::sscanf(strLigne.c_str() + nDeux, ": %llu block%*[s], %llu bytes, expand to %llu", &qwN, &qwOctets,
+                                &qwTaille) == 3 ||
+                    std::sscanf(strLigne.c_str() + nDeux, ": %llu block, %llu bytes, expand to %llu", &qwN, &qwOctets,
+                                &qwTaille) == 3);
+            Verifie(qwN == qwBlocs && qwOctets == qwPosition && qwTaille == qwExpanse);
+            bTotal = true;
+            continue;
+        }
         unsigned nNumero = 0;
         unsigned long long qwOffset = 0, qwOctets = 0, qwTaille = 0;
         char szMethode[32] = {};
@@ -88,8 +100,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
         bMethode2 = bMethode2 || std::strcmp(szMethode, "method 2") == 0;
         qwPosition += qwOctets;
         qwExpanse += qwTaille;
+        ++qwBlocs;
     }
-    // A listing that succeeds has walked the whole input.
+    // A listing that succeeds has walked the whole input, and only it ends with the totals.
+    Verifie(bTotal == (nListe == 0));
     if (nListe == 0)
         Verifie(qwPosition == nSize && nSize > 0);
 

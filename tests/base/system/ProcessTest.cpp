@@ -128,7 +128,7 @@ TEST(Process, ChildThatOutlivesTheSecondIsLeftRunning)
     int bEncore = -1;
     int nCode = -1;
     const auto debut = std::chrono::steady_clock::now();
-    ASSERT_TRUE(CreateProcess(nullptr, "/bin/sh -c \"sleep 3\"", &nPid, &bEncore, &nCode));
+    ASSERT_TRUE(CreateProcess(nullptr, "/bin/sh -c \"exec sleep 3\"", &nPid, &bEncore, &nCode));
     EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::milliseconds(2500));
     EXPECT_EQ(bEncore, 1);
     EXPECT_EQ(nCode, 0);
