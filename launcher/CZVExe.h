@@ -91,7 +91,7 @@ private:
     long long _oTailleExe() const;
 
     HINSTANCE__* m_hInstance;
-    HINSTANCE__* m_hPrevInstance;
+    [[maybe_unused]] HINSTANCE__* m_hPrevInstance; // kept as handed in; Linux has no previous instance
     CTString m_clCmdLine;
     _stINFOEXE m_stInfoExe;
     CTString m_clCheminExe;
