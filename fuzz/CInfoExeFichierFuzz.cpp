@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -92,7 +93,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
         // The patched bytes are found again, in the same places, and read back as patched.
         CInfoExeFichier clRelu;
         const CSimpleBuffer& clOctets = clFichier.clGetOctets();
-        Verifie(clRelu.bChargeOctets(clOctets.pGetData(), clOctets.dwGetSize(), &clErreur));
+        const bool bRelu = clRelu.bChargeOctets(clOctets.pGetData(), clOctets.dwGetSize(), &clErreur);
+        if (!bRelu)
+            std::fprintf(stderr, "field %d set to \"%s\", then: %s\n", int(eChamp), strValeur.c_str(), clErreur.pszGet());
+        Verifie(bRelu);
         Verifie(clRelu.nGetPosInfo() == nPosInfo && clRelu.nGetPosRepFichiers() == nPosRep);
         const _stINFOEXE stRelu = clRelu.stGetInfo();
         Verifie(std::memcmp(&stApres, &stRelu, sizeof(_stINFOEXE)) == 0);

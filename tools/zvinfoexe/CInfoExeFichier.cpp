@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "base/compress/CCompresseur.h"
 #include "base/files/CRemplacementAtomique.h"
@@ -134,41 +135,62 @@ bool CInfoExeFichier::_bTrouve(CTString* pclErreur)
 {
     const unsigned char* pab = _pabOctets();
     const size_t nTaille = m_clOctets.dwGetSize();
-    int nInfos = 0;
-    for (size_t i = 0; pab && i + sizeof(_stINFOEXE) <= nTaille; ++i) {
-        if (bFormeInfoExe(pab + i)) {
-            m_nPosInfo = static_cast<unsigned>(i);
-            ++nInfos;
-        }
-    }
-    int nReps = 0;
-    for (size_t i = 0; pab && i + nLongMarque <= nTaille; ++i) {
+    // Every place where each field could lie. Past a few, the file is ambiguous anyway; the
+    // cap bounds the pairing below on a hostile file.
+    constexpr size_t nMAX_CANDIDATS = 64;
+    std::vector<size_t> tabInfos, tabReps;
+    for (size_t i = 0; pab && i + sizeof(_stINFOEXE) <= nTaille && tabInfos.size() <= nMAX_CANDIDATS; ++i)
+        if (bFormeInfoExe(pab + i))
+            tabInfos.push_back(i);
+    for (size_t i = 0; pab && i + nLongMarque <= nTaille && tabReps.size() <= nMAX_CANDIDATS; ++i) {
         const void* pTrouve = memmem(pab + i, nTaille - i, gszRepFichiersMarque, nLongMarque);
         if (!pTrouve)
             break;
         i = static_cast<size_t>(static_cast<const unsigned char*>(pTrouve) - pab);
-        long nDebut = __nDebutRepFichiers(pab, nTaille, i);
-        // A marker inside the information block (a text field holding it) is not the
-        // data-files field: taking it would make the two fields share bytes, and patching one
-        // would overwrite the other.
-        if (nDebut >= 0 && nInfos == 1 &&
-            __bChevauche(static_cast<size_t>(nDebut), gnTailleRepFichiers, m_nPosInfo, sizeof(_stINFOEXE)))
-            nDebut = -1;
-        if (nDebut >= 0) {
-            m_nPosRep = static_cast<unsigned>(nDebut);
-            ++nReps;
-        }
+        const long nDebut = __nDebutRepFichiers(pab, nTaille, i);
+        if (nDebut >= 0)
+            tabReps.push_back(static_cast<size_t>(nDebut));
     }
-    if (nInfos != 1) {
-        __Erreur(pclErreur, nInfos ? "the file holds more than one information block"
-                                   : "the file holds no information block: not a ZVExe executable");
+    // The two fields never share a byte: a candidate that overlaps every candidate of the other
+    // field is not that field. So a text field of the block holding the marker is not the
+    // data-files field, and zeros written into the data-files field that complete the shape of
+    // a block around it do not make a second block.
+    const auto Garde = [](const std::vector<size_t>& tab, size_t nLong, const std::vector<size_t>& tabAutres,
+                          size_t nLongAutre) {
+        std::vector<size_t> tabGardes;
+        for (size_t n : tab)
+            for (size_t nAutre : tabAutres)
+                if (!__bChevauche(n, nLong, nAutre, nLongAutre)) {
+                    tabGardes.push_back(n);
+                    break;
+                }
+        return tabGardes;
+    };
+    const std::vector<size_t> tabInfosGardees =
+        tabReps.empty() ? tabInfos : Garde(tabInfos, sizeof(_stINFOEXE), tabReps, gnTailleRepFichiers);
+    const std::vector<size_t> tabRepsGardes =
+        tabInfos.empty() ? tabReps : Garde(tabReps, gnTailleRepFichiers, tabInfos, sizeof(_stINFOEXE));
+    if (tabInfosGardees.empty() && tabRepsGardes.empty() && !tabInfos.empty() && !tabReps.empty()) {
+        // Every candidate overlaps one of the other field: the block's shape is the stricter
+        // test, so the data-files field is the one missing.
+        __Erreur(pclErreur, tabInfos.size() > 1 ? "the file holds more than one information block"
+                                                : "the file holds no data-files directory field outside its "
+                                                  "information block: not a ZVExe executable");
         return false;
     }
-    if (nReps != 1) {
-        __Erreur(pclErreur, nReps ? "the file holds more than one data-files directory field"
-                                  : "the file holds no data-files directory field: not a ZVExe executable");
+    if (tabInfosGardees.size() != 1) {
+        __Erreur(pclErreur, tabInfosGardees.size() > 1 ? "the file holds more than one information block"
+                                                       : "the file holds no information block: not a ZVExe executable");
         return false;
     }
+    if (tabRepsGardes.size() != 1) {
+        __Erreur(pclErreur, tabRepsGardes.size() > 1
+                                ? "the file holds more than one data-files directory field"
+                                : "the file holds no data-files directory field: not a ZVExe executable");
+        return false;
+    }
+    m_nPosInfo = static_cast<unsigned>(tabInfosGardees[0]);
+    m_nPosRep = static_cast<unsigned>(tabRepsGardes[0]);
     return true;
 }
 
