@@ -26,8 +26,9 @@ string(REGEX MATCHALL "[0-9a-f]+ [A-Za-z] [^\n]+" lines "${syms}")
 set(exported "")
 foreach(line IN LISTS lines)
   string(REGEX REPLACE "^[0-9a-f]+ [A-Za-z] " "" name "${line}")
-  # AddressSanitizer's one-definition markers are not part of the interface.
-  if(NOT name MATCHES "^__odr_asan")
+  # AddressSanitizer's one-definition markers and the coverage profile's counters and sections
+  # are not part of the interface.
+  if(NOT name MATCHES "^(__odr_asan|__llvm_profile_|__start___llvm_prf_|__stop___llvm_prf_|lprofDirMode$)")
     list(APPEND exported ${name})
   endif()
 endforeach()
