@@ -8,6 +8,7 @@
 
 #include <cctype>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
@@ -70,7 +71,8 @@ std::string strValeurPropre(const std::string& str)
     return strValeur.substr(0, 200);
 }
 
-// Does any line, blanks skipped, begin with "[" and the name, whatever the letter case?
+// Does any line, blanks skipped as the reader skips them (the C locale's white space, so a
+// vertical tab too), begin with "[" and the name, whatever the letter case?
 bool bSectionPresente(const std::string& strTexte, const std::string& strSection)
 {
     const std::string strMotif = "[" + strSection;
@@ -80,7 +82,7 @@ bool bSectionPresente(const std::string& strTexte, const std::string& strSection
         if (nFin == std::string::npos)
             nFin = strTexte.size();
         size_t i = nDebut;
-        while (i < nFin && (strTexte[i] == ' ' || strTexte[i] == '\t'))
+        while (i < nFin && std::strchr(" \t\v\f\r", strTexte[i]) != nullptr && strTexte[i] != '\0')
             ++i;
         if (nFin - i >= strMotif.size()) {
             bool bEgal = true;
@@ -178,6 +180,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbyData, size_t nSize)
         if (bNouvelle) {
             Verifie(strLit(strSection.c_str(), strCle.c_str(), strFichier) == strPropre);
             const std::string strApres = strLit(nullptr, nullptr, strFichier, "");
+            if (strApres.compare(0, strSections.size(), strSections) != 0)
+                std::fprintf(stderr, "sections before [%s] was added: \"%s\"; after: \"%s\"\n", strSection.c_str(),
+                             strSections.c_str(), strApres.c_str());
             Verifie(strApres.compare(0, strSections.size(), strSections) == 0);
         }
         // Removing the section again leaves no value behind.
