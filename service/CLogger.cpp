@@ -191,7 +191,7 @@ void CLogger::__AddLogFile(ePRIORITY ePriority, int nEvent, const char* pszForma
         FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
                        nullptr, static_cast<unsigned int>(nErreur), 0x400, reinterpret_cast<char*>(&pszSysteme), 0,
                        nullptr);
-        syslog(LOG_ERR, "The log file %s cannot be written; its lines go to the system log , error %d, %s",
+        syslog(LOG_ERR, "The log file %s cannot be written (error %d: %s); its lines go to the system log",
                m_pszFichier != nullptr ? m_pszFichier : "(none)", nErreur, pszSysteme != nullptr ? pszSysteme : "");
         std::free(pszSysteme);
     }

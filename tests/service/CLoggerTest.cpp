@@ -12,6 +12,7 @@
 
 #include "service/CLogger.h"
 #include "service/CSysLogCapture.h"
+#include "support/FaultInjection.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -110,6 +111,64 @@ TEST_F(CLoggerSysLogTest, FileModeWritesToItsFileAndModeZeroNowhere)
     std::vector<stLIGNELOG> ast = Lignes();
     ASSERT_EQ(1u, ast.size());
     EXPECT_EQ("back", ast[0].sTexte);
+}
+
+// A line the file cannot take is never dropped: it goes to the system log, after one line that
+// says why, once per run of failures. A file that refused a line is opened anew for the next.
+TEST_F(CLoggerSysLogTest, LinesTheFileCannotTakeGoToTheSystemLogAfterOneLineSayingWhy)
+{
+    zvtest::TempDir clRep;
+    ASSERT_TRUE(clRep.ok());
+    const auto Verifie = [&](const std::vector<stLIGNELOG>& ast, const std::string& sFichier, int nErreur,
+                             const std::vector<std::string>& asTextes) {
+        ASSERT_EQ(asTextes.size() + 1, ast.size());
+        EXPECT_EQ(LOG_ERR, ast[0].nPriorite);
+        const std::string sDebut = "The log file " + sFichier + " cannot be written (error " + std::to_string(nErreur) + ": ";
+        EXPECT_EQ(0u, ast[0].sTexte.rfind(sDebut, 0)) << ast[0].sTexte;
+        for (size_t i = 0; i < asTextes.size(); ++i) {
+            EXPECT_EQ(asTextes[i], ast[i + 1].sTexte);
+            EXPECT_EQ(LOG_WARNING, ast[i + 1].nPriorite);
+        }
+    };
+
+    // A path that cannot be opened (its folder does not exist).
+    const std::string sAbsent = clRep.path("absent/app.log");
+    CLogger cl;
+    ASSERT_EQ(1, cl.bSetMode(eMODE_FICHIER, sAbsent.c_str()));
+    cl.AddLog(ePRIORITY_WARNING, "one");
+    cl.AddLog(ePRIORITY_WARNING, "two %d", 2);
+    cl.AddLogEvent(ePRIORITY_WARNING, 5, "three");
+    Verifie(Lignes(), sAbsent, ENOENT, {"one", "two 2", "three"});
+
+    // A file that refuses its writes (a full disk), then takes them again.
+    const std::string sFichier = clRep.path("app.log");
+    ASSERT_EQ(1, cl.bSetMode(eMODE_FICHIER, sFichier.c_str()));
+    cl.AddLog(ePRIORITY_WARNING, "before");
+    {
+        zvtest::FaultInjector clFautes;
+        zvtest::FaultPlan stPlan;
+        stPlan.calls.reset();
+        stPlan.calls.set(eSYS_WRITE);
+        stPlan.nNth = 1;
+        stPlan.nErrno = ENOSPC;
+        stPlan.bPersistent = true;
+        clFautes.Arm(stPlan);
+        cl.AddLog(ePRIORITY_WARNING, "full 1");
+        cl.AddLog(ePRIORITY_WARNING, "full 2");
+        EXPECT_GE(clFautes.nFired(), 2u);
+    }
+    Verifie(Lignes(), sFichier, ENOSPC, {"full 1", "full 2"});
+    cl.AddLog(ePRIORITY_WARNING, "after");
+    EXPECT_TRUE(Lignes().empty());
+    const std::string sTexte = zvtest::sReadFile(sFichier);
+    EXPECT_EQ(2, std::count(sTexte.begin(), sTexte.end(), '\n')) << sTexte;
+    EXPECT_NE(std::string::npos, sTexte.find(": warning: before\n")) << sTexte;
+    EXPECT_NE(std::string::npos, sTexte.find(": warning: after\n")) << sTexte;
+
+    // A new run of failures says why again.
+    ASSERT_EQ(1, cl.bSetMode(eMODE_FICHIER, sAbsent.c_str()));
+    cl.AddLog(ePRIORITY_WARNING, "again");
+    Verifie(Lignes(), sAbsent, ENOENT, {"again"});
 }
 
 TEST(CLoggerTest, ModeAndPathOwnership)
