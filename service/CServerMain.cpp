@@ -1,7 +1,6 @@
 // CServerMain: the server object of daemon mode, owning the logger, the semaphore and the running launcher.
 #include "service/CServerMain.h"
 
-#include <pwd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -107,17 +106,6 @@ constexpr const char gszSectionService[] = "SERVICE";
 // Room to read a value: more than any buffer it goes to, so that a value too long is seen.
 constexpr int gnTailleLecture = 4096;
 
-bool __bUtilisateurExiste(const char* pszUser)
-{
-    struct passwd stPasswd;
-    struct passwd* pstPasswd = nullptr;
-    std::vector<char> abTampon(16384);
-    while (getpwnam_r(pszUser, &stPasswd, abTampon.data(), abTampon.size(), &pstPasswd) == ERANGE &&
-           abTampon.size() < 1048576)
-        abTampon.resize(abTampon.size() * 2);
-    return pstPasswd != nullptr;
-}
-
 } // namespace
 
 void CServerMain::LitParametres(const char* pszExe)
@@ -143,7 +131,7 @@ void CServerMain::LitParametres(const char* pszExe)
     if (psz[0] != '\0') {
         if (std::strlen(psz) >= sizeof(m_szUser))
             Refuse("USER", psz, "too long");
-        else if (!__bUtilisateurExiste(psz))
+        else if (!bTrouveUtilisateur(psz, nullptr, nullptr))
             Refuse("USER", psz, "no such user");
         else
             std::strcpy(m_szUser, psz);

@@ -394,7 +394,7 @@ int ServiceMain(const char* pszNom)
     return 0;
 }
 
-bool bChangeUser(int fd, const char* pszUser, int bPermanent)
+bool bTrouveUtilisateur(const char* pszUser, uid_t* puid, gid_t* pgid)
 {
     struct passwd stPasswd;
     struct passwd* pstPasswd = nullptr;
@@ -402,12 +402,23 @@ bool bChangeUser(int fd, const char* pszUser, int bPermanent)
     while (getpwnam_r(pszUser, &stPasswd, abTampon.data(), abTampon.size(), &pstPasswd) == ERANGE &&
            abTampon.size() < 1048576)
         abTampon.resize(abTampon.size() * 2);
-    if (pstPasswd == nullptr) {
+    if (pstPasswd == nullptr)
+        return false;
+    if (puid != nullptr)
+        *puid = pstPasswd->pw_uid;
+    if (pgid != nullptr)
+        *pgid = pstPasswd->pw_gid;
+    return true;
+}
+
+bool bChangeUser(int fd, const char* pszUser, int bPermanent)
+{
+    uid_t uid = 0;
+    gid_t gid = 0;
+    if (!bTrouveUtilisateur(pszUser, &uid, &gid)) {
         __LogMessage(gnMsgUtilisateurInconnu, pszUser);
         return false;
     }
-    const uid_t uid = pstPasswd->pw_uid;
-    const gid_t gid = pstPasswd->pw_gid;
     if (fd >= 0 && !SYS_bFchown(fd, uid, gid)) {
         // The file keeps its owner; the service can still run.
     }

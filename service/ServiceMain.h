@@ -2,6 +2,7 @@
 #pragma once
 
 #include <pthread.h>
+#include <sys/types.h>
 
 #include <atomic>
 
@@ -39,6 +40,10 @@ int ServiceMain(const char* pszNom);
 // supplementary groups) or for the effective identifiers only. fd (-1 for none) changes
 // owner; as root, the service's own directory is handed over to the user. Failures are logged.
 bool bChangeUser(int fd, const char* pszUser, int bPermanent);
+
+// The user's identifiers from the password database (a long entry is read whole); false when
+// the user does not exist. Either pointer may be null.
+bool bTrouveUtilisateur(const char* pszUser, uid_t* puid, gid_t* pgid);
 // Group, then user, effective identifiers back to the real ones.
 bool bSetEffectiveIDToRealID();
 // Lifts the core-file size limit and keeps the process dumpable; failure is logged.
