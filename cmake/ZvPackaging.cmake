@@ -57,6 +57,9 @@ set(CPACK_DEBIAN_PACKAGE_SOURCE zvexe)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The folders cpack makes while staging take the installation's permissions, not the builder's
+# umask (a umask of 000 gave folders of mode 0777 in the packages).
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME zvexe)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION misc)

@@ -14,10 +14,14 @@ function(zv_install_pkgconfig template)
       set(libdir \"\\\${prefix}/${CMAKE_INSTALL_LIBDIR}\")
       set(includedir \"\\\${prefix}/${CMAKE_INSTALL_INCLUDEDIR}\")
       set(PROJECT_VERSION \"${PROJECT_VERSION}\")
-      set(zv_pc \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig/${name}\")
-      message(STATUS \"Installing: \${zv_pc}\")
-      configure_file(\"${template}\" \"\${zv_pc}\" @ONLY)
-      list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${zv_pc}\")
+      # Made in the build tree, then installed (file(INSTALL) adds DESTDIR) with fixed
+      # permissions: the installer's umask reaches neither the file nor its folders.
+      set(zv_made \"${CMAKE_CURRENT_BINARY_DIR}/pkgconfig-install/${name}\")
+      configure_file(\"${template}\" \"\${zv_made}\" @ONLY)
+      file(INSTALL \"\${zv_made}\"
+           DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig\"
+           FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ
+           DIR_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
       set(CMAKE_INSTALL_MANIFEST_FILES \"\${CMAKE_INSTALL_MANIFEST_FILES}\" PARENT_SCOPE)
     endblock()
   " COMPONENT ${ARG_COMPONENT})
