@@ -179,3 +179,59 @@ TEST(CXFile, ExtractBetweenHandles)
 }
 
 } // namespace
+
+// The operations a handle only forwards reach its stream with their arguments: each leaves its
+// mark on the file (positional reads, sizes, growth, sync, wide lines), and without a stream
+// each fails with EBADF.
+TEST(CXFile, ForwardedOperationsActOnTheStream)
+{
+    TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    WriteFile(dir.path("f"), "0123456789");
+    CXFile cl;
+    ASSERT_TRUE(cl.bOpen(dir.path("f").c_str(), eACCESS_READWRITE, eSHARE_EXCLUSIVE, eCREATE_OPEN, eFLAG_NONE,
+                         nullptr));
+    char ab[5] = "....";
+    unsigned n = 0;
+    ASSERT_TRUE(cl.bRead(6, ab, 4, &n));
+    EXPECT_EQ(4u, n);
+    EXPECT_EQ(std::string("6789"), std::string(ab, 4));
+    EXPECT_EQ(10, cl.oGetSizeFast());
+    ASSERT_TRUE(cl.bSetSize(4, eGROW_ABSOLUTE));
+    EXPECT_EQ(4, cl.oGetSize());
+    ASSERT_TRUE(cl.bIncreaseSize(3));
+    EXPECT_EQ(7, cl.oGetSizeFast());
+    EXPECT_TRUE(cl.bFlush());
+    cl.Close();
+    EXPECT_EQ(std::string("0123\0\0\0", 7), sReadFile(dir.path("f")));
+
+    // Wide lines are read as the 4-byte characters they are stored in.
+    const std::wstring wsLignes = L"caf\u00e9\nx";
+    WriteFile(dir.path("w"),
+              std::string(reinterpret_cast<const char*>(wsLignes.data()), wsLignes.size() * sizeof(wchar_t)));
+    ASSERT_TRUE(cl.bOpen(dir.path("w").c_str(), eACCESS_READ, eSHARE_ALL, eCREATE_OPEN, eFLAG_NONE, nullptr));
+    wchar_t awsz[8];
+    int bTronque = -1;
+    ASSERT_TRUE(cl.bReadLineUNICODE(awsz, 8, &bTronque));
+    EXPECT_EQ(std::wstring(L"caf\u00e9"), std::wstring(awsz));
+    EXPECT_EQ(0, bTronque);
+    cl.Close();
+
+    CXFile clVide;
+    const struct {
+        const char* pszNom;
+        bool bOk;
+    } aSans[] = {
+        {"bRead at an offset", clVide.bRead(0, ab, 1, &n) != 0},
+        {"oGetSizeFast", clVide.oGetSizeFast() != -1},
+        {"bFlush", clVide.bFlush() != 0},
+        {"bSetSize", clVide.bSetSize(1, eGROW_ABSOLUTE) != 0},
+        {"bIncreaseSize", clVide.bIncreaseSize(1) != 0},
+        {"bReadLineUNICODE", clVide.bReadLineUNICODE(awsz, 8, &bTronque) != 0},
+    };
+    for (const auto& ligne : aSans)
+        EXPECT_FALSE(ligne.bOk) << ligne.pszNom;
+    errno = 0;
+    EXPECT_EQ(-1, clVide.oGetSizeFast());
+    EXPECT_EQ(EBADF, errno);
+}
