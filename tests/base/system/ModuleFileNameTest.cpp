@@ -1,6 +1,7 @@
 // Tests of GetModuleFileName: the running test executable's own path, within the buffer.
 #include "base/system/ModuleFileName.h"
 
+#include "support/FaultInjection.h"
 #include "support/Sentinel.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +39,32 @@ TEST(ModuleFileName, ExactLargeAndTooSmallBuffers)
     EXPECT_TRUE(small.guardsIntact());
     EXPECT_FALSE(GetModuleFileName(nullptr, small.data(), 0));
     EXPECT_FALSE(GetModuleFileName(nullptr, nullptr, 100));
+}
+
+// Where /proc/self/exe cannot be read (a restricted /proc), the path comes from the first
+// mapping of /proc/self/maps, the executable's; with neither, the call fails.
+TEST(ModuleFileName, FallsBackOnTheMapsWhenTheLinkCannotBeRead)
+{
+    const std::string sPath = sSelf();
+    ASSERT_FALSE(sPath.empty());
+    zvtest::FaultInjector clFautes;
+    zvtest::FaultPlan stPlan;
+    stPlan.calls.reset();
+    stPlan.calls.set(eSYS_READLINK);
+    stPlan.nNth = 1;
+    stPlan.nErrno = EACCES;
+    clFautes.Arm(stPlan);
+    char sz[4096];
+    ASSERT_TRUE(GetModuleFileName(nullptr, sz, sizeof sz));
+    EXPECT_EQ(1u, clFautes.nFired());
+    EXPECT_EQ(sPath, sz);
+
+    stPlan.calls.set(eSYS_OPEN);
+    stPlan.bPersistent = true;
+    clFautes.Arm(stPlan);
+    std::strcpy(sz, "kept");
+    EXPECT_FALSE(GetModuleFileName(nullptr, sz, sizeof sz));
+    EXPECT_STREQ("kept", sz);
 }
 
 } // namespace
