@@ -84,19 +84,23 @@ inline void Verifie(bool b, const char* pszFichier = __builtin_FILE(), int nLign
     }
 }
 
-// The input cut at its NUL bytes: field i, or the fallback when there are fewer fields.
+// The input cut at its NUL bytes: field i, or the fallback when there are fewer fields. An
+// empty input may come as a null pointer, which memchr must never be handed, even for no bytes.
 inline std::string strChamp(const uint8_t* p, size_t n, unsigned nIndice, const char* pszDefaut)
 {
+    const auto pNul = [p, n](size_t nDebut) -> const uint8_t* {
+        return nDebut < n ? static_cast<const uint8_t*>(std::memchr(p + nDebut, 0, n - nDebut)) : nullptr;
+    };
     size_t nDebut = 0;
     for (unsigned i = 0; i < nIndice; ++i) {
-        const void* pNul = std::memchr(p + nDebut, 0, n - nDebut);
-        if (!pNul)
+        const uint8_t* pFin = pNul(nDebut);
+        if (!pFin)
             return pszDefaut;
-        nDebut = size_t(static_cast<const uint8_t*>(pNul) - p) + 1;
+        nDebut = size_t(pFin - p) + 1;
     }
-    const void* pNul = std::memchr(p + nDebut, 0, n - nDebut);
-    const size_t nFin = pNul ? size_t(static_cast<const uint8_t*>(pNul) - p) : n;
-    return std::string(reinterpret_cast<const char*>(p + nDebut), nFin - nDebut);
+    const uint8_t* pFin = pNul(nDebut);
+    const size_t nFin = pFin ? size_t(pFin - p) : n;
+    return nFin > nDebut ? std::string(reinterpret_cast<const char*>(p + nDebut), nFin - nDebut) : std::string();
 }
 
 }  // namespace zvfuzz

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <unistd.h>
 
 namespace {
@@ -19,20 +21,27 @@ bool bStore(char* pszBuffer, unsigned nSize, const char* p, std::size_t n)
     return true;
 }
 
-// The text from the first "/" of the first line of /proc/self/maps to the end of that line
-// (lines read up to 359 characters).
+// The path of the first mapping of /proc/self/maps that names a file: the executable, mapped
+// first. Anonymous mappings placed below it (an address sanitizer's shadow memory) name no
+// file and are passed over. Only the first 64 KiB of the list are read.
 bool bFromMaps(char* pszBuffer, unsigned nSize)
 {
-    char szLine[360];
+    static constexpr std::size_t nMAX = 65536;
+    std::unique_ptr<char[]> pTexte(new (std::nothrow) char[nMAX + 1]);
     std::size_t nRead = 0;
-    if (!SYS_bReadFile("/proc/self/maps", szLine, sizeof szLine - 1, &nRead) || nRead == 0)
+    if (!pTexte || !SYS_bReadFile("/proc/self/maps", pTexte.get(), nMAX, &nRead) || nRead == 0)
         return false;
-    szLine[nRead] = '\0';
-    szLine[std::strcspn(szLine, "\n")] = '\0';
-    const char* pSlash = std::strchr(szLine, '/');
-    if (!pSlash)
-        return false;
-    return bStore(pszBuffer, nSize, pSlash, std::strcspn(pSlash, "\n"));
+    pTexte[nRead] = '\0';
+    for (const char* pLigne = pTexte.get(); *pLigne != '\0';) {
+        const std::size_t nLigne = std::strcspn(pLigne, "\n");
+        const char* pSlash = static_cast<const char*>(std::memchr(pLigne, '/', nLigne));
+        if (pSlash)
+            return bStore(pszBuffer, nSize, pSlash, static_cast<std::size_t>(pLigne + nLigne - pSlash));
+        pLigne += nLigne;
+        if (*pLigne == '\n')
+            ++pLigne;
+    }
+    return false;
 }
 
 } // namespace
