@@ -146,13 +146,7 @@ TEST_F(CLoggerSysLogTest, LinesTheFileCannotTakeGoToTheSystemLogAfterOneLineSayi
     cl.AddLog(ePRIORITY_WARNING, "before");
     {
         zvtest::FaultInjector clFautes;
-        zvtest::FaultPlan stPlan;
-        stPlan.calls.reset();
-        stPlan.calls.set(eSYS_WRITE);
-        stPlan.nNth = 1;
-        stPlan.nErrno = ENOSPC;
-        stPlan.bPersistent = true;
-        clFautes.Arm(stPlan);
+        clFautes.Arm(zvtest::PlanForCalls(eSYS_WRITE, ENOSPC, true));
         cl.AddLog(ePRIORITY_WARNING, "full 1");
         cl.AddLog(ePRIORITY_WARNING, "full 2");
         EXPECT_GE(clFautes.nFired(), 2u);

@@ -46,6 +46,19 @@ struct FaultPlan {
     CallSet calls = AllCalls();
 };
 
+// Calls of one kind fail from the first one on with nErrno: only the first, or every one while
+// the plan holds (a disk that stays full).
+inline FaultPlan PlanForCalls(eAPPELSYSTEME eKind, int nErrno, bool bPersistent = false)
+{
+    FaultPlan plan;
+    plan.calls.reset();
+    plan.calls.set(eKind);
+    plan.nNth = 1;
+    plan.nErrno = nErrno;
+    plan.bPersistent = bPersistent;
+    return plan;
+}
+
 namespace fault_detail {
 
 struct State {

@@ -51,11 +51,7 @@ TEST(ModuleFileName, FallsBackOnTheMapsWhenTheLinkCannotBeRead)
     const std::string sPath = sSelf();
     ASSERT_FALSE(sPath.empty());
     zvtest::FaultInjector clFautes;
-    zvtest::FaultPlan stPlan;
-    stPlan.calls.reset();
-    stPlan.calls.set(eSYS_READLINK);
-    stPlan.nNth = 1;
-    stPlan.nErrno = EACCES;
+    zvtest::FaultPlan stPlan = zvtest::PlanForCalls(eSYS_READLINK, EACCES);
     clFautes.Arm(stPlan);
     char sz[4096];
     ASSERT_TRUE(GetModuleFileName(nullptr, sz, sizeof sz));
