@@ -227,6 +227,59 @@ TEST(CInfoExeFichierTest, MarkerInsideTheInformationBlockIsNotTheDataField)
     EXPECT_NE(std::string::npos, sErreur.find("no data-files directory field")) << sErreur;
 }
 
+// Zeros written into the data-files field can complete the shape of a block that the former
+// directory broke. Written, the file would hold two blocks, and the tool would refuse the file
+// it had just written; the value is refused instead, and nothing changes.
+TEST(CInfoExeFichierTest, RefusesAValueThatWouldMakeASecondBlock)
+{
+    // The data-files field first, as this tool writes it: a 230-character directory, zeros,
+    // the marker at the end.
+    std::vector<unsigned char> ab(gnTailleRepFichiers, 0);
+    std::memset(&ab[0], 'd', 230);
+    std::memcpy(&ab[CInfoExeFichier::nPosMarqueEcrite], gszRepFichiersMarque, sizeof(gszRepFichiersMarque) - 1);
+    // Behind it, zeros and the block's two reserved words as a block at offset 225 would hold
+    // them: only the directory's last five characters keep that place from being a block.
+    const size_t nOmbre = 225;
+    ab.resize(nOmbre + sizeof(_stINFOEXE), 0);
+    const int32_t n1 = gnInfoExeReserve3, nMoins1 = gnInfoExeReserve4;
+    std::memcpy(&ab[nOmbre + offsetof(_stINFOEXE, nReserve3)], &n1, 4);
+    std::memcpy(&ab[nOmbre + offsetof(_stINFOEXE, nReserve4)], &nMoins1, 4);
+    ab.insert(ab.end(), 41, 0x33);
+    // The real block, whose runtime name's field holds, behind its NUL, a copy of the field's
+    // template: a second data-files candidate, which lies inside the block and so is ignored.
+    Image img;
+    const size_t nInfo = ab.size();
+    ab.insert(ab.end(), img.ab.begin() + img.nInfo, img.ab.begin() + img.nInfo + sizeof(_stINFOEXE));
+    static const char kszModele[] = ".\0**** Rep. Fichiers ****";
+    std::memcpy(&ab[nInfo + 20], kszModele, sizeof(kszModele));
+    ab.insert(ab.end(), 40, 0x22);
+
+    CInfoExeFichier cl;
+    std::string sErreur;
+    ASSERT_TRUE(Charge(cl, ab, &sErreur)) << sErreur;
+    ASSERT_EQ(nInfo, cl.nGetPosInfo());
+    ASSERT_EQ(0u, cl.nGetPosRepFichiers());
+
+    for (const char* pszValeur : {"", "/srv/data"}) {
+        SCOPED_TRACE(pszValeur);
+        CTString clErreur;
+        EXPECT_FALSE(cl.bSetChamp(eCHAMP_REPFICHIERS, pszValeur, &clErreur));
+        EXPECT_NE(nullptr, std::strstr(clErreur.pszGet(), "ambiguous")) << clErreur.pszGet();
+        EXPECT_NE(nullptr, std::strstr(clErreur.pszGet(), "more than one information block")) << clErreur.pszGet();
+        EXPECT_EQ(ab, Octets(cl));
+        EXPECT_EQ(nInfo, cl.nGetPosInfo());
+    }
+
+    // A directory long enough to keep the place broken is written, and found again.
+    const std::string strLong(228, 'e');
+    CTString clErreur;
+    ASSERT_TRUE(cl.bSetChamp(eCHAMP_REPFICHIERS, strLong.c_str(), &clErreur)) << clErreur.pszGet();
+    CInfoExeFichier clRelu;
+    ASSERT_TRUE(Charge(clRelu, Octets(cl), &sErreur)) << sErreur;
+    EXPECT_EQ(nInfo, clRelu.nGetPosInfo());
+    EXPECT_EQ(strLong, clRelu.clGetRepFichiers().pszGet());
+}
+
 // Patching a file in place, every call failing in turn: the executable keeps its former bytes
 // and mode, or holds the patched ones, never a mix; a failure comes with a message.
 TEST(CInfoExeFichierTest, PatchingUnderInjectedFaults)

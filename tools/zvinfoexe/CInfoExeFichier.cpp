@@ -128,10 +128,10 @@ bool CInfoExeFichier::bChargeOctets(const void* pOctets, unsigned nTaille, CTStr
         __Erreur(pclErreur, "out of memory");
         return false;
     }
-    return _bTrouve(pclErreur);
+    return _bTrouve(pclErreur, &m_nPosInfo, &m_nPosRep);
 }
 
-bool CInfoExeFichier::_bTrouve(CTString* pclErreur)
+bool CInfoExeFichier::_bTrouve(CTString* pclErreur, unsigned* pnPosInfo, unsigned* pnPosRep) const
 {
     const unsigned char* pab = _pabOctets();
     const size_t nTaille = m_clOctets.dwGetSize();
@@ -189,8 +189,8 @@ bool CInfoExeFichier::_bTrouve(CTString* pclErreur)
                                 : "the file holds no data-files directory field: not a ZVExe executable");
         return false;
     }
-    m_nPosInfo = static_cast<unsigned>(tabInfosGardees[0]);
-    m_nPosRep = static_cast<unsigned>(tabRepsGardes[0]);
+    *pnPosInfo = static_cast<unsigned>(tabInfosGardees[0]);
+    *pnPosRep = static_cast<unsigned>(tabRepsGardes[0]);
     return true;
 }
 
@@ -227,6 +227,34 @@ bool CInfoExeFichier::bSetChamp(eCHAMPINFOEXE eChamp, const char* pszValeur, CTS
         __Erreur(pclErreur, "no value");
         return false;
     }
+    // A write only touches the block or the data-files field; both are kept so that a value
+    // which would leave the file unreadable by this tool is undone.
+    unsigned char abInfo[sizeof(_stINFOEXE)];
+    unsigned char abRep[gnTailleRepFichiers];
+    std::memcpy(abInfo, _pabOctets() + m_nPosInfo, sizeof abInfo);
+    std::memcpy(abRep, _pabOctets() + m_nPosRep, sizeof abRep);
+    if (!_bEcritChamp(eChamp, pszValeur, pclErreur))
+        return false;
+    // Zeros or text written into one field can complete the shape of a block or of a field
+    // elsewhere (around the one written, or across filler): the file would then hold two of
+    // them, or its fields would be found in other places, and the next run of the tool would
+    // refuse it or patch the wrong bytes.
+    unsigned nPosInfo = 0, nPosRep = 0;
+    CTString clPourquoi;
+    if (_bTrouve(&clPourquoi, &nPosInfo, &nPosRep) && nPosInfo == m_nPosInfo && nPosRep == m_nPosRep)
+        return true;
+    std::memcpy(_pabOctets() + m_nPosRep, abRep, sizeof abRep);
+    std::memcpy(_pabOctets() + m_nPosInfo, abInfo, sizeof abInfo);
+    if (pclErreur) {
+        if (clPourquoi.bEstVide())
+            clPourquoi.printf("its fields would be found at offsets %u and %u", nPosInfo, nPosRep);
+        pclErreur->printf("this value would leave the file ambiguous (%s); nothing was changed", clPourquoi.pszGet());
+    }
+    return false;
+}
+
+bool CInfoExeFichier::_bEcritChamp(eCHAMPINFOEXE eChamp, const char* pszValeur, CTString* pclErreur)
+{
     const size_t nInfo = m_nPosInfo;
     long long n = 0;
     switch (eChamp) {

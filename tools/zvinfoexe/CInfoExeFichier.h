@@ -35,7 +35,8 @@ public:
     bool bChargeOctets(const void* pOctets, unsigned nTaille, CTString* pclErreur);
 
     // Replaces one field by the text form of its value (integers in decimal or with 0x).
-    // False, nothing changed, with a message, when the value does not fit the field.
+    // False, nothing changed, with a message, when the value does not fit the field, or when
+    // the bytes written would make the file hold a second block or field, or move them.
     bool bSetChamp(eCHAMPINFOEXE eChamp, const char* pszValeur, CTString* pclErreur);
 
     // Writes all the bytes to pszFichier, replacing the file as a whole (CRemplacementAtomique:
@@ -62,7 +63,9 @@ public:
 private:
     unsigned char* _pabOctets() { return static_cast<unsigned char*>(m_clOctets.pGetData()); }
     const unsigned char* _pabOctets() const { return static_cast<const unsigned char*>(m_clOctets.pGetData()); }
-    bool _bTrouve(CTString* pclErreur);
+    // Finds both fields; sets *pnPosInfo and *pnPosRep only on success.
+    bool _bTrouve(CTString* pclErreur, unsigned* pnPosInfo, unsigned* pnPosRep) const;
+    bool _bEcritChamp(eCHAMPINFOEXE eChamp, const char* pszValeur, CTString* pclErreur);
     bool _bSetTexte(size_t nOffset, size_t nTaille, const char* pszValeur, CTString* pclErreur);
 
     CSimpleBuffer m_clOctets;
